@@ -1,0 +1,141 @@
+#include "app/frame.h"
+
+#include <GL/glut.h>
+
+#include <cstdlib>
+
+#include "app/clock.h"
+#include "app/settings.h"
+#include "app/window.h"
+#include "text/help_screen.h"
+#include "text/text_printer.h"
+
+int framesCounted = 0;
+double nextFpsUpdate = 1.0;
+int framesPerSecond = 30;
+int clearRequest = 0;
+float exitFadeStart = 0.0f;
+int showHelp = 0;
+
+namespace {
+
+// Counts frames and publishes the count once per clock second, catching up one second per frame.
+void countFrame() {
+    framesCounted += 1;
+    if (elapsedSeconds >= nextFpsUpdate) {
+        nextFpsUpdate += 1.0;
+        framesPerSecond = framesCounted;
+        framesCounted = 0;
+    }
+}
+
+// The title "Snapwit" slides from the top-left corner to the bottom-right one in the first seconds.
+void drawIntroTitle() {
+    if (elapsedSeconds >= introTitleSeconds) return;
+    double travelled = elapsedSeconds / introTitlePathSeconds;
+    textPrinter.rememberLast = 0;
+    textPrinter.printText("Snapwit", (short)(int)(travelled * windowWidth),
+                          (short)(int)(travelled * windowHeight), introTitleSize);
+    textPrinter.rememberLast = 1;
+}
+
+// Fades in from black at start-up; fades out after an exit request and then ends the program.
+void drawFades() {
+    if (elapsedSeconds < fadeInSeconds) {
+        drawFadeQuad(1.0f - elapsedSeconds / fadeInSeconds);
+    } else if (exitFadeStart != 0.0f) {
+        float sinceRequest = elapsedSeconds - exitFadeStart;
+        drawFadeQuad(sinceRequest / fadeOutSeconds);
+        if (sinceRequest > fadeOutSeconds) {
+            deleteTextures();
+            std::exit(0);
+        }
+    }
+}
+
+}  // namespace
+
+// Composes the whole frame, in a fixed order, from the current clock and settings.
+void drawFrame() {
+    advanceClock();
+    countFrame();
+    if (settings.clearEachFrame == 0 && settings.blanking < 1.0f) {
+        beginScreenOverlay();
+        drawFadeQuad((float)(settings.blanking * frameSeconds * trailStrength));
+    }
+    glClear(GL_DEPTH_BUFFER_BIT);
+    if (settings.clearEachFrame != 0 || clearRequest != 0) glClear(GL_COLOR_BUFFER_BIT);
+    clearRequest = 0;
+
+    setupView();
+    tickReactionTest();
+
+    beginScreenOverlay();
+    if (textPrinter.statusExpiry != 0.0) textPrinter.drawStatus();
+    if (settings.showFps != 0) textPrinter.drawFrameRate(framesPerSecond);
+    if (showHelp != 0) drawHelpScreen();
+    textPrinter.checkGlError();
+    drawIntroTitle();
+    drawFades();
+}
+
+// The reaction test's view: chosen polygon mode, letterbox band, window-sized projection.
+void setupView() {
+    switch (settings.polygonMode) {
+        case 0: glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); break;
+        case 1: glPolygonMode(GL_FRONT_AND_BACK, GL_LINE); break;
+        case 2: glPolygonMode(GL_FRONT_AND_BACK, GL_POINT); break;
+        default: break;
+    }
+    double barShare = settings.letterbox * letterboxStepShare;
+    short bottom = (short)(int)(barShare * windowHeight);
+    short top = (short)(int)((1.0 - barShare) * windowHeight);
+    glViewport(0, bottom, windowWidth, top - bottom);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, windowWidth, 0, windowHeight, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    if (settings.fogOn != 0) {
+        float start = settings.cameraZ;
+        float end = settings.cameraZ + settings.fogRange;
+        if (end < start) end = start;
+        glFogf(GL_FOG_START, start);
+        glFogf(GL_FOG_END, end);
+    }
+}
+
+// The overlay view: filled polygons, the whole window, one unit per pixel from the bottom left.
+void beginScreenOverlay() {
+    int width = glutGet(GLUT_WINDOW_WIDTH);
+    int height = glutGet(GLUT_WINDOW_HEIGHT);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, width, 0, height, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// Darkens the whole window by a black quad of the given opacity.
+void drawFadeQuad(float alpha) {
+    int width = glutGet(GLUT_WINDOW_WIDTH);
+    int height = glutGet(GLUT_WINDOW_HEIGHT);
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+    glColor4f(0.0f, 0.0f, 0.0f, alpha);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glPushMatrix();
+    glBegin(GL_QUADS);
+    glVertex2i(0, 0);
+    glVertex2i(width, 0);
+    glVertex2i(width, height);
+    glVertex2i(0, height);
+    glEnd();
+    glPopMatrix();
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
+}

@@ -1,0 +1,169 @@
+#include "tests/support/gl_test.h"
+
+#include <GL/freeglut.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "app/clock.h"
+#include "app/frame.h"
+#include "app/settings.h"
+#include "app/window.h"
+#include "test/reaction_test.h"
+#include "text/text_printer.h"
+
+namespace {
+
+void noDisplay() {}
+
+// Opens the window once per test process, as main does, but windowed at the test size.
+class GlWindowEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        int argc = 1;
+        char name[] = "snapwit_tests";
+        char* argv[] = {name, nullptr};
+        glutInit(&argc, argv);
+        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+        glutInitWindowPosition(0, 0);
+        glutInitWindowSize(testWindowWidth, testWindowHeight);
+        glutCreateWindow("Snapwit tests");
+        glutReshapeFunc(onReshape);
+        glutDisplayFunc(noDisplay);
+        resizeWindow(testWindowWidth, testWindowHeight);
+        initGraphics();
+    }
+};
+
+}  // namespace
+
+void resizeWindow(int width, int height) {
+    glutReshapeWindow(width, height);
+    // Waiting on the X server's answer, not on program time.
+    for (int i = 0; i < 2000; i++) {
+        glutMainLoopEvent();
+        if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height &&
+            windowWidth == width && windowHeight == height)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    FAIL() << "window did not reach " << width << "x" << height;
+}
+
+void resetProgram() {
+    if (glutGet(GLUT_WINDOW_WIDTH) != testWindowWidth ||
+        glutGet(GLUT_WINDOW_HEIGHT) != testWindowHeight)
+        resizeWindow(testWindowWidth, testWindowHeight);
+    elapsedMilliseconds = 0;
+    elapsedSeconds = 0.0f;
+    previousFrameSeconds = 0.0;
+    frameSeconds = 0.0f;
+    lcg::srand(1);
+    framesCounted = 0;
+    nextFpsUpdate = 1.0;
+    framesPerSecond = 30;
+    clearRequest = 0;
+    showHelp = 0;
+    mouseButtonDown = 0;
+    clickLatch = 0;
+    resetSettings();
+    reactionTest.flashColor[0] = reactionTest.flashColor[1] = reactionTest.flashColor[2] = 0.0f;
+    reactionTest.flashColorTime = 0.0f;
+    textPrinter.resetDefaults();
+    textPrinter.statusExpiry = 0.0;
+    textPrinter.lastX = textPrinter.lastY = 0;
+    textPrinter.lastText[0] = '\0';
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    clearToBlack();
+}
+
+void frameAt(int milliseconds) {
+    elapsedMilliseconds = milliseconds;
+    drawFrame();
+}
+
+Rgba pixelAt(int x, int y) {
+    unsigned char p[4] = {0, 0, 0, 0};
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return Rgba{p[0], p[1], p[2], p[3]};
+}
+
+bool isBlack(Rgba p, int tolerance) {
+    return p.r <= tolerance && p.g <= tolerance && p.b <= tolerance;
+}
+
+namespace {
+
+// Reads a rectangle of the back buffer into a static buffer; returns the pixel count.
+constexpr int maxReadPixels = 2048 * 2048;
+unsigned char readBuffer[maxReadPixels * 4];
+
+int readRect(int x, int y, int width, int height) {
+    if (width <= 0 || height <= 0 || width * height > maxReadPixels) return 0;
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, readBuffer);
+    return width * height;
+}
+
+}  // namespace
+
+int countColor(int x, int y, int width, int height, int r, int g, int b, int tolerance) {
+    int n = readRect(x, y, width, height);
+    int count = 0;
+    for (int i = 0; i < n; i++) {
+        const unsigned char* p = readBuffer + 4 * i;
+        if (std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
+            std::abs(p[2] - b) <= tolerance)
+            count++;
+    }
+    return count;
+}
+
+int countLit(int x, int y, int width, int height, int threshold) {
+    int n = readRect(x, y, width, height);
+    int count = 0;
+    for (int i = 0; i < n; i++) {
+        const unsigned char* p = readBuffer + 4 * i;
+        if (p[0] > threshold || p[1] > threshold || p[2] > threshold) count++;
+    }
+    return count;
+}
+
+void clearToBlack() {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void expectBaseGlState() {
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_LINE_STIPPLE));
+    GLint source = 0, destination = 0, alphaFunction = 0;
+    GLfloat alphaReference = -1;
+    GLboolean depthWrites = GL_FALSE;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    glGetIntegerv(GL_ALPHA_TEST_FUNC, &alphaFunction);
+    glGetFloatv(GL_ALPHA_TEST_REF, &alphaReference);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    EXPECT_EQ(source, GL_SRC_ALPHA);
+    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(alphaFunction, GL_GREATER);
+    EXPECT_EQ(alphaReference, 0.0f);
+    EXPECT_TRUE(depthWrites);
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Death tests fork after glutInit; the threadsafe style re-runs the binary instead.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ::testing::AddGlobalTestEnvironment(new GlWindowEnvironment);
+    return RUN_ALL_TESTS();
+}
