@@ -1,0 +1,67 @@
+#!/bin/sh
+# Builds Snapwit on Debian, installing what is missing when run as root.
+#
+#   tools/build.sh run    build, then run Snapwit from the build folder (it holds font.bmp)
+#   tools/build.sh test   build a plain and a sanitizer tree and run every test under Xvfb
+set -eu
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+mode=${1:-}
+
+build_packages="cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev
+  libgl1-mesa-dri libfreetype-dev fonts-dejavu-core"
+test_packages="libgtest-dev xvfb xauth"
+
+# Installs the Debian packages that are not there yet; without root, names them and stops.
+need() {
+    missing=""
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
+            missing="$missing $package"
+    done
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Snapwit needs these Debian packages:$missing" >&2
+        echo "Install them as root (apt-get install$missing) or run this script as root." >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    apt-get install -y -qq --no-install-recommends $missing
+}
+
+configure_and_build() {  # folder, extra CMake options...
+    folder=$1
+    shift
+    cmake -S "$top" -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$folder" -j "$(nproc)"
+}
+
+# Runs a tree's tests on a private X server with a screen large enough for every test window.
+run_tests() {  # folder
+    xvfb-run -a -s "-screen 0 1920x1200x24" \
+        ctest --test-dir "$1" --output-on-failure -j "$(nproc)"
+}
+
+case "$mode" in
+    run)
+        # shellcheck disable=SC2086
+        need $build_packages
+        configure_and_build "$top/build" -DSNAPWIT_TESTS=OFF
+        cd "$top/build"
+        exec ./snapwit
+        ;;
+    test)
+        # shellcheck disable=SC2086
+        need $build_packages $test_packages
+        configure_and_build "$top/build"
+        run_tests "$top/build"
+        configure_and_build "$top/build-sanitize" -DSNAPWIT_SANITIZE=ON
+        run_tests "$top/build-sanitize"
+        ;;
+    *)
+        echo "usage: tools/build.sh run|test" >&2
+        exit 2
+        ;;
+esac
