@@ -28,6 +28,7 @@ constexpr float fieldOfViewMax = 179.0f;
 constexpr int tessellationMin = 3;
 constexpr int tessellationMax = 40;
 constexpr int letterboxMax = 6;
+constexpr int polygonModeCount = 3;
 constexpr double objectSizeDown = 0.95;
 constexpr double objectSizeUp = 1.055555;
 constexpr double cameraZStep = 0.05;
@@ -55,11 +56,13 @@ void changeTessellation(int step) {
     textPrinter.showStatus("Tesselation: %d\n", settings.tessellation);
 }
 
+// Fill, lines, points, fill; only those three have a name to show.
 void stepPolygonMode() {
     settings.polygonMode = settings.polygonMode == 2 ? 0 : settings.polygonMode + 1;
     static const char* const names[] = {"PolyMode 1/3: Polygons", "PolyMode 2/3: Lines",
                                         "PolyMode 3/3: Points"};
-    textPrinter.showStatus(names[settings.polygonMode]);
+    if (settings.polygonMode >= 0 && settings.polygonMode < polygonModeCount)
+        textPrinter.showStatus(names[settings.polygonMode]);
 }
 
 // Bars grow 0 to 6 and shrink back; a value set elsewhere (a reset, say) is picked up first.

@@ -69,7 +69,8 @@ void ReactionTest::click(float now) {
         return;
     }
     clickTime = now;
-    recordTime((float)((clickTime - flashStart) / secondsPerSixtieth));
+    // In double from the start: a float difference would round long intervals after early flashes.
+    recordTime((float)(((double)clickTime - flashStart) / secondsPerSixtieth));
     if (lastTime <= quickTime) flash(0.0f, 1.0f, 0.0f, now);
     scheduleNextFlash(now);
 }

@@ -2,7 +2,8 @@
 # Builds Snapwit on Debian, installing what is missing when run as root.
 #
 #   tools/build.sh run    build, then run Snapwit from the build folder (it holds font.bmp)
-#   tools/build.sh test   build a plain and a sanitizer tree and run every test under Xvfb
+#   tools/build.sh test   build a plain and a sanitizer tree and run every test under Xvfb,
+#                         then run the fuzzers for a bounded time in a clang tree
 set -eu
 
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -60,6 +61,12 @@ case "$mode" in
         run_tests "$top/build"
         configure_and_build "$top/build-sanitize" -DSNAPWIT_SANITIZE=ON
         run_tests "$top/build-sanitize"
+        # The fuzzers need clang and a tree of their own; their bounded runs are its only tests.
+        CC=clang CXX=clang++ cmake -S "$top" -B "$top/build-fuzz" \
+            -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSNAPWIT_FUZZ=ON >/dev/null
+        cmake --build "$top/build-fuzz" -j "$(nproc)" --target fuzzers
+        xvfb-run -a -s "-screen 0 1920x1200x24" \
+            ctest --test-dir "$top/build-fuzz" -L fuzz --output-on-failure -j "$(nproc)"
         ;;
     *)
         echo "usage: tools/build.sh run|test" >&2

@@ -1,16 +1,22 @@
-// make_font: draws Snapwit's font sheet "font.bmp" from a monospaced TrueType font.
+// make_font: draws Snapwit's font sheet "font.bmp" from a monospaced TrueType font, and its icon.
 //
 //   make_font FONT.ttf OUT.bmp
+//   make_font --icon OUT.png SIZE
 //
 // The sheet is 128 by 128 pixels, 24 bits, pixel data from byte 54, the first row of the file at the
 // top of the picture. It holds 16 by 8 cells of 8 by 16 pixels for the codes 32 to 159, row 0 (codes
 // 32 to 47) at the top; white glyphs on black, codes 127 to 159 left black. The header says "top-down"
 // (negative height) so that image viewers show the sheet upright; Snapwit itself skips the header.
+//
+// The icon is the glow Snapwit flashes, SIZE by SIZE pixels: white, with the glow's brightness as
+// its alpha. It is written as a PNG with stored (uncompressed) deflate blocks, so the tool needs no
+// image or compression library.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -116,11 +122,133 @@ bool writeSheet(const char* outPath) {
     return std::fclose(file) == 0 && ok;
 }
 
+constexpr int smallestIcon = 16;
+constexpr int largestIcon = 256;
+constexpr int iconRowBytes = 1 + 4 * largestIcon;        // filter byte, then RGBA
+constexpr int storedBlockBytes = 65535;                  // the most one stored block holds
+constexpr int iconDataBytes = largestIcon * iconRowBytes;
+constexpr int zlibBytes = 2 + iconDataBytes + 5 * (iconDataBytes / storedBlockBytes + 1) + 4;
+
+unsigned char iconData[iconDataBytes];  // PNG scanlines, top row first
+unsigned char zlibStream[zlibBytes];
+
+// Big-endian fields of the PNG chunks.
+void putBig32(unsigned char* at, unsigned long value) {
+    for (int i = 0; i < 4; i++) at[i] = (unsigned char)((value >> (24 - 8 * i)) & 0xFF);
+}
+
+// CRC-32 as PNG chunks use it (reflected polynomial 0xEDB88320), continued from an earlier value.
+unsigned long crc32(unsigned long crc, const unsigned char* data, long length) {
+    crc ^= 0xFFFFFFFFUL;
+    for (long i = 0; i < length; i++) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; bit++) crc = (crc >> 1) ^ (0xEDB88320UL & (0UL - (crc & 1)));
+    }
+    return crc ^ 0xFFFFFFFFUL;
+}
+
+// Adler-32, the checksum that closes a zlib stream.
+unsigned long adler32(const unsigned char* data, long length) {
+    constexpr unsigned long modulus = 65521;
+    unsigned long a = 1;
+    unsigned long b = 0;
+    for (long i = 0; i < length; i++) {
+        a = (a + data[i]) % modulus;
+        b = (b + a) % modulus;
+    }
+    return (b << 16) | a;
+}
+
+// Fills the scanlines with the glow Snapwit computes: v = (1 - f * f) * 255, f = distance / radius,
+// centred on pixel (size / 2, size / 2) counted from the bottom left, as the texture is drawn.
+void fillIcon(int size) {
+    int centre = size / 2;
+    float radius = (float)centre;
+    for (int y = 0; y < size; y++) {
+        unsigned char* row = iconData + y * (1 + 4 * size);
+        row[0] = 0;  // no filter
+        int i = size - 1 - y;
+        for (int j = 0; j < size; j++) {
+            int squares = (i - centre) * (i - centre) + (j - centre) * (j - centre);
+            float f = (float)std::sqrt((double)squares) / radius;
+            if (f > 1.0f) f = 1.0f;
+            f = f * f;
+            unsigned char* pixel = row + 1 + 4 * j;
+            std::memset(pixel, 255, 3);
+            pixel[3] = (unsigned char)(int)((1.0f - f) * 255.0f);
+        }
+    }
+}
+
+// Wraps the scanlines in a zlib stream of stored blocks; returns its length.
+long storeZlib(long dataBytes) {
+    long at = 0;
+    zlibStream[at++] = 0x78;  // deflate, 32 KiB window
+    zlibStream[at++] = 0x01;  // no preset dictionary; makes the header a multiple of 31
+    for (long done = 0; done < dataBytes;) {
+        long block = dataBytes - done < storedBlockBytes ? dataBytes - done : storedBlockBytes;
+        bool last = done + block == dataBytes;
+        zlibStream[at++] = last ? 1 : 0;
+        put16(zlibStream + at, (int)block);
+        put16(zlibStream + at + 2, (int)(~block & 0xFFFF));
+        std::memcpy(zlibStream + at + 4, iconData + done, (size_t)block);
+        at += 4 + block;
+        done += block;
+    }
+    putBig32(zlibStream + at, adler32(iconData, dataBytes));
+    return at + 4;
+}
+
+// One PNG chunk: length, type, data and the CRC over type and data.
+bool writeChunk(FILE* file, const char* type, const unsigned char* data, long length) {
+    unsigned char field[4];
+    putBig32(field, (unsigned long)length);
+    bool ok = std::fwrite(field, 1, 4, file) == 4 && std::fwrite(type, 1, 4, file) == 4;
+    if (length > 0) ok = ok && std::fwrite(data, 1, (size_t)length, file) == (size_t)length;
+    unsigned long crc = crc32(crc32(0, (const unsigned char*)type, 4), data, length);
+    putBig32(field, crc);
+    return ok && std::fwrite(field, 1, 4, file) == 4;
+}
+
+// Writes the glow as a SIZE by SIZE RGBA PNG: signature, header, one data chunk, end.
+bool writeIcon(const char* outPath, int size) {
+    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    unsigned char header[13] = {};
+    putBig32(header, (unsigned long)size);
+    putBig32(header + 4, (unsigned long)size);
+    header[8] = 8;  // bits per sample
+    header[9] = 6;  // RGBA
+    fillIcon(size);
+    long zlibLength = storeZlib((long)size * (1 + 4 * size));
+    FILE* file = std::fopen(outPath, "wb");
+    if (!file) return false;
+    bool ok = std::fwrite(signature, 1, sizeof signature, file) == sizeof signature &&
+              writeChunk(file, "IHDR", header, sizeof header) &&
+              writeChunk(file, "IDAT", zlibStream, zlibLength) &&
+              writeChunk(file, "IEND", nullptr, 0);
+    return std::fclose(file) == 0 && ok;
+}
+
+// make_font --icon OUT.png SIZE
+int iconCommand(const char* outPath, const char* sizeText) {
+    int size = std::atoi(sizeText);
+    if (size < smallestIcon || size > largestIcon) {
+        std::fprintf(stderr, "make_font: the icon size must be %d to %d\n", smallestIcon, largestIcon);
+        return 2;
+    }
+    if (!writeIcon(outPath, size)) {
+        std::fprintf(stderr, "make_font: cannot write %s\n", outPath);
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--icon") == 0) return iconCommand(argv[2], argv[3]);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_font FONT.ttf OUT.bmp\n");
+        std::fprintf(stderr, "usage: make_font FONT.ttf OUT.bmp\n       make_font --icon OUT.png SIZE\n");
         return 2;
     }
     if (!renderSheet(argv[1])) {

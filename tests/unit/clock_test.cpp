@@ -71,3 +71,57 @@ TEST_F(ClockTest, ElapsedSecondsNeverDecreases) {
         }
     }
 }
+
+TEST_F(ClockTest, FrameLengthUsesTheUnroundedReadingAgainstThePreviousStoredClock) {
+    // Past 8192 s the float clock steps by 1/1024 s, so the two roundings give different lengths.
+    elapsedMilliseconds = 8192000;
+    advanceClock();
+    elapsedMilliseconds = 8192001;
+    advanceClock();
+    EXPECT_NEAR(frameSeconds, 0.001f, 1e-7);
+    EXPECT_EQ(elapsedSeconds, 8192.0009765625f);
+    EXPECT_EQ(previousFrameSeconds, 8192.0009765625);
+    elapsedMilliseconds = 8192002;
+    advanceClock();
+    EXPECT_NEAR(frameSeconds, 0.0010234375f, 1e-7);
+}
+
+// Seeds whose first value lies just below and just above the one-in-a-hundred reseed line.
+unsigned seedWithFirstValue(int wanted) {
+    for (unsigned seed = 1; seed < (1u << 24); seed++) {
+        lcg::srand(seed);
+        if (lcg::rand() == wanted) return seed;
+    }
+    ADD_FAILURE() << "no seed starts with " << wanted;
+    return 0;
+}
+
+TEST(RandomNumbers, RandomValueScalesTheNextValueBy32768) {
+    lcg::srand(1);
+    EXPECT_EQ(randomValue(3.0), 41 / 32768.0 * 3.0);
+    EXPECT_EQ(randomValue(1.0), 18467 / 32768.0);
+    EXPECT_EQ(randomValue(100.0), 6334 / 32768.0 * 100.0);
+}
+
+TEST_F(ClockTest, ClockReseedsFromTheNewReadingWhenItsDrawIsBelowOneHundredth) {
+    constexpr int reading = 4321;
+    lcg::srand(reading);
+    int afterReseed = lcg::rand();
+
+    // 327 / 32768 is just under 0.01: the clock reseeds from the millisecond reading.
+    unsigned below = seedWithFirstValue(327);
+    lcg::srand(below);
+    elapsedMilliseconds = reading;
+    advanceClock();
+    EXPECT_EQ(lcg::rand(), afterReseed);
+
+    // 328 / 32768 is just over: the sequence simply goes on, one value further.
+    unsigned above = seedWithFirstValue(328);
+    lcg::srand(above);
+    lcg::rand();
+    int second = lcg::rand();
+    lcg::srand(above);
+    elapsedMilliseconds = reading + 10;
+    advanceClock();
+    EXPECT_EQ(lcg::rand(), second);
+}

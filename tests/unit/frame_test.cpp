@@ -1,29 +1,247 @@
-// The frame: frame-rate count, letterbox viewport, fades and the exit fade.
+// The frame: frame-rate count, letterbox viewport, fades, the exit fade, trails, polygon mode and
+// fog distances, and the texture clean-up that runs before the exit.
 #include "app/frame.h"
 
 #include <GL/glut.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/clock.h"
 #include "app/settings.h"
+#include "app/window.h"
+#include "test/reaction_test.h"
 #include "tests/support/gl_test.h"
+#include "text/text_printer.h"
+#include "text/textures.h"
 
-class FrameTest : public ProgramTest {};
+namespace {
+int deleteCalls = 0;
+int deletedNames = 0;
+}  // namespace
 
-// A white picture that the frame neither clears nor darkens, so only the fade quads dim it.
-void keepWhitePicture() {
-    settings.clearEachFrame = 0;
-    settings.blanking = 1.0f;
+// Counts texture deletions on their way to the real OpenGL function.
+extern "C" void glDeleteTextures(GLsizei n, const GLuint* textures) {
+    using DeleteFunction = void (*)(GLsizei, const GLuint*);
+    static DeleteFunction real = (DeleteFunction)dlsym(RTLD_NEXT, "glDeleteTextures");
+    deleteCalls += 1;
+    deletedNames += n;
+    real(n, textures);
+}
+
+namespace {
+
+// A spot that neither the reaction test, the texts nor the sliding title ever draws on.
+constexpr int emptyX = 500;
+constexpr int emptyY = 200;
+
+// Histogram bin 5 with 40 entries: a yellow bar over x 230..243 and y 80..600 of the window.
+constexpr int tallBin = 5;
+constexpr int tallBinCount = 40;
+constexpr int barColumn = 236;
+constexpr int barBottom = 80;
+constexpr int barHeight = 520;
+
+// The status message sits 25 px below the top edge, from x 10 on.
+constexpr int statusRowsBottom = 760;
+constexpr int statusRowsHeight = 40;
+constexpr int statusRowsWidth = 400;
+
+class FrameTest : public ProgramTest {
+protected:
+    // Later tests in the binary expect filled polygons and the whole-window view.
+    void TearDown() override { beginScreenOverlay(); }
+};
+
+// Keeps the flash away, so that a frame after 3 s does not cover the window with its glow.
+void holdFlashBack() {
+    reactionTest.waitDelay = 1.0e4f;
+}
+
+void paintWhite() {
     glClearColor(1, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0, 0, 0, 1);
 }
 
-TEST_F(FrameTest, ExitAskedForAtHalfASecondFadesFromTwoAndEndsAfterTwoAndAHalf) {
+// A white picture that the frame neither clears nor darkens, so only the fade quads dim it.
+void keepWhitePicture() {
+    settings.clearEachFrame = 0;
+    settings.blanking = 1.0f;
+    paintWhite();
+}
+
+int barPixels(int y, int height) {
+    return countColor(barColumn, y, 1, height, 255, 255, 0);
+}
+
+int statusPixels() {
+    return countLit(0, statusRowsBottom, statusRowsWidth, statusRowsHeight);
+}
+
+// Reports, as the process ends, whether the textures are gone and in how many calls.
+void reportTexturesAtExit() {
+    int left = (int)glIsTexture(textureNames[0]) + (int)glIsTexture(textureNames[1]);
+    std::fprintf(stderr, "textures left %d, delete calls %d\n", left, deleteCalls);
+}
+
+}  // namespace
+
+TEST_F(FrameTest, FrameRateShows30UntilOneSecondThenCountsAndCatchesUpAfterAStall) {
+    for (int ms : {0, 250, 500, 999}) {
+        frameAt(ms);
+        EXPECT_EQ(framesPerSecond, 30) << ms;
+    }
+    frameAt(1000);
+    EXPECT_EQ(framesPerSecond, 5);
+    EXPECT_EQ(framesCounted, 0);
+    EXPECT_EQ(nextFpsUpdate, 2.0);
+    frameAt(1500);
+    frameAt(1999);
+    EXPECT_EQ(framesPerSecond, 5);
+
+    // Four seconds lost: each later frame moves the update time on by one second only.
+    frameAt(6000);
+    EXPECT_EQ(framesPerSecond, 3);
+    EXPECT_EQ(nextFpsUpdate, 3.0);
+    for (int ms : {6010, 6020, 6030, 6040}) {
+        frameAt(ms);
+        EXPECT_EQ(framesPerSecond, 1) << ms;
+    }
+    EXPECT_EQ(nextFpsUpdate, 7.0);
+    frameAt(6500);
+    frameAt(6999);
+    EXPECT_EQ(framesPerSecond, 1);
+    EXPECT_EQ(framesCounted, 2);
+    frameAt(7000);
+    EXPECT_EQ(framesPerSecond, 3);
+    EXPECT_EQ(nextFpsUpdate, 8.0);
+}
+
+TEST_F(FrameTest, LetterboxViewportKeepsTheMiddleBandUnderAWholeWindowProjection) {
+    GLint viewport[4];
+    resizeWindow(800, 1000);
+    settings.letterbox = 6;
+    setupView();
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 300);
+    EXPECT_EQ(viewport[2], 800);
+    EXPECT_EQ(viewport[3], 400);
+
+    settings.letterbox = 0;
+    setupView();
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 800);
+    EXPECT_EQ(viewport[3], 1000);
+
+    // Both edges are truncated: 39.5 and 750.5 become 39 and 750.
+    resizeWindow(800, 790);
+    settings.letterbox = 1;
+    setupView();
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[1], 39);
+    EXPECT_EQ(viewport[3], 711);
+
+    GLfloat projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    EXPECT_FLOAT_EQ(projection[0], 2.0f / 800);
+    EXPECT_FLOAT_EQ(projection[5], 2.0f / 790);
+    EXPECT_FLOAT_EQ(projection[12], -1.0f);
+    EXPECT_FLOAT_EQ(projection[13], -1.0f);
+}
+
+TEST_F(FrameTest, LetterboxSqueezesOnlyTheReactionTestIntoTheBand) {
+    holdFlashBack();
+    reactionTest.histogram[tallBin] = tallBinCount;
+    frameAt(9990);
+    textPrinter.showStatus("Letterbox check");
+    frameAt(10000);
+    EXPECT_NEAR(barPixels(barBottom, barHeight), barHeight, 2);
+    int statusWhole = statusPixels();
+    EXPECT_GT(statusWhole, 100);
+
+    // On an 800-pixel window the band is y 240..560, and the bar shrinks to 0.4 of its height.
+    settings.letterbox = 6;
+    frameAt(10020);
+    EXPECT_EQ(barPixels(0, 240), 0);
+    EXPECT_EQ(barPixels(560, 240), 0);
+    EXPECT_NEAR(barPixels(240, 320), barHeight * 0.4, 2);
+    EXPECT_NEAR(countColor(barColumn, 272, 1, 208, 255, 255, 0), 208, 2);
+    EXPECT_EQ(statusPixels(), statusWhole);
+
+    // The exit fade at half strength darkens above, inside and below the band alike.
+    keepWhitePicture();
+    exitFadeStart = elapsedSeconds - 1.0f;
+    frameAt(10040);
+    for (int y : {100, 400, 700}) EXPECT_NEAR(pixelAt(990, y).r, 125, 3) << y;
+}
+
+TEST_F(FrameTest, FrameRateLineAndHelpScreenCoverTheWholeWindowUnderLetterbox) {
+    holdFlashBack();
+    auto frameRateLine = [] { return countLit(885, 770, 115, 30); };
+    // Left of the results and right of the graph labels only the help screen draws up here.
+    auto helpTop = [] { return countLit(68, 560, 632, 240); };
+
+    frameAt(10000);
+    EXPECT_EQ(frameRateLine(), 0);
+    EXPECT_EQ(helpTop(), 0);
+
+    settings.showFps = 1;
+    showHelp = 1;
+    frameAt(10020);
+    int lineWhole = frameRateLine();
+    int helpWhole = helpTop();
+    EXPECT_GT(lineWhole, 100);
+    EXPECT_GT(helpWhole, 1000);
+
+    settings.letterbox = 6;
+    frameAt(10040);
+    EXPECT_EQ(frameRateLine(), lineWhole);
+    EXPECT_EQ(helpTop(), helpWhole);
+}
+
+TEST_F(FrameTest, FadeInIsOpaqueAtStartHalfAtOneSecondAndGoneAtTwo) {
+    struct Step {
+        int ms;
+        int level;
+    };
+    for (Step step : {Step{0, 0}, Step{1000, 128}, Step{1500, 191}, Step{1999, 255},
+                      Step{2000, 255}}) {
+        keepWhitePicture();
+        frameAt(step.ms);
+        EXPECT_NEAR(pixelAt(emptyX, emptyY).r, step.level, 2) << step.ms;
+        if (step.ms == 0) {
+            EXPECT_TRUE(isBlack(pixelAt(0, 0), 0));
+            EXPECT_TRUE(isBlack(pixelAt(testWindowWidth - 1, testWindowHeight - 1), 0));
+        }
+    }
+    EXPECT_EQ(pixelAt(emptyX, emptyY).r, 255);
+}
+
+TEST_F(FrameTest, ExitAskedForAtHalfASecondFadesFromTwoSecondsOnWithAlphaThreeQuarters) {
+    frameAt(500);
+    exitFadeStart = elapsedSeconds;
+    struct Step {
+        int ms;
+        int level;
+    };
+    // Up to 2 s only the fade-in shows; from there the exit fade is already 1.5 s along.
+    for (Step step : {Step{1999, 255}, Step{2000, 64}, Step{2200, 38}, Step{2400, 13}}) {
+        keepWhitePicture();
+        frameAt(step.ms);
+        EXPECT_NEAR(pixelAt(emptyX, emptyY).r, step.level, 2) << step.ms;
+        EXPECT_NEAR(pixelAt(5, 795).r, step.level, 2) << step.ms;
+    }
+}
+
+TEST_F(FrameTest, ExitAskedForAtHalfASecondEndsTheProgramAtTheFirstFrameAfterTwoAndAHalf) {
     EXPECT_EXIT(
         {
+            std::atexit(reportTexturesAtExit);
             frameAt(500);
             exitFadeStart = elapsedSeconds;
             keepWhitePicture();
@@ -34,14 +252,222 @@ TEST_F(FrameTest, ExitAskedForAtHalfASecondFadesFromTwoAndEndsAfterTwoAndAHalf) 
             frameAt(2501);
             std::fprintf(stderr, "still alive after 2.5 s\n");
         },
-        ::testing::ExitedWithCode(0), "alive at 2.5 s\n$");
+        ::testing::ExitedWithCode(0), "alive at 2.5 s\ntextures left 0, delete calls 1\n$");
 }
 
-TEST_F(FrameTest, ExitFadeAtTwoSecondsHasAlphaThreeQuarters) {
-    frameAt(500);
-    exitFadeStart = elapsedSeconds;
-    keepWhitePicture();
-    frameAt(2000);
-    Rgba p = pixelAt(500, 500);
-    EXPECT_NEAR(p.r, 64, 2);
+TEST_F(FrameTest, SecondExitRequestEndsTheProgramAtTheNextFrameButNotBeforeTwoSeconds) {
+    EXPECT_EXIT(
+        {
+            frameAt(3000);
+            exitFadeStart = elapsedSeconds;
+            frameAt(3500);
+            exitFadeStart = elapsedSeconds - 5.0f;
+            std::fprintf(stderr, "asked twice\n");
+            frameAt(3510);
+            std::fprintf(stderr, "still running\n");
+        },
+        ::testing::ExitedWithCode(0), "asked twice\n$");
+    EXPECT_EXIT(
+        {
+            frameAt(1000);
+            exitFadeStart = elapsedSeconds - 5.0f;
+            frameAt(1010);
+            frameAt(1999);
+            std::fprintf(stderr, "alive at 1.999 s\n");
+            frameAt(2000);
+            std::fprintf(stderr, "still running\n");
+        },
+        ::testing::ExitedWithCode(0), "alive at 1.999 s\n$");
+}
+
+TEST_F(FrameTest, TrailsDarkenThePreviousPictureByBlankingTimesFrameLengthTimes40) {
+    holdFlashBack();
+    reactionTest.histogram[tallBin] = tallBinCount;
+    settings.clearEachFrame = 0;
+    frameAt(10000);
+    struct Case {
+        float blanking;
+        int frameMs;
+        int level;
+    };
+    int ms = 10000;
+    for (Case c : {Case{0.75f, 10, 178}, Case{0.5f, 25, 128}, Case{0.25f, 40, 153},
+                   Case{0.9f, 50, 0}, Case{1.0f, 50, 255}}) {
+        paintWhite();
+        settings.blanking = c.blanking;
+        ms += c.frameMs;
+        frameAt(ms);
+        EXPECT_NEAR(pixelAt(emptyX, emptyY).r, c.level, 2) << c.blanking;
+        // The reaction test draws after the darkening, at full strength.
+        EXPECT_NEAR(barPixels(barBottom, barHeight), barHeight, 2) << c.blanking;
+    }
+}
+
+TEST_F(FrameTest, ClearRequestClearsOnceWhateverTheTrailsAndIsReset) {
+    holdFlashBack();
+    settings.clearEachFrame = 0;
+    settings.blanking = 1.0f;
+    frameAt(10000);
+    for (float blanking : {1.0f, 0.75f}) {
+        settings.blanking = blanking;
+        paintWhite();
+        clearRequest = 1;
+        frameAt(10020);
+        EXPECT_EQ(pixelAt(emptyX, emptyY).r, 0) << blanking;
+        EXPECT_EQ(clearRequest, 0);
+    }
+    settings.blanking = 1.0f;
+    paintWhite();
+    frameAt(10040);
+    EXPECT_EQ(pixelAt(emptyX, emptyY).r, 255);
+
+    // Clearing every frame, and the depth buffer cleared whatever the mode.
+    settings.clearEachFrame = 1;
+    paintWhite();
+    glClearDepth(0.25);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    frameAt(10060);
+    EXPECT_EQ(pixelAt(emptyX, emptyY).r, 0);
+    GLfloat depth = 0.0f;
+    glReadPixels(emptyX, emptyY, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    EXPECT_EQ(depth, 1.0f);
+}
+
+TEST_F(FrameTest, LineAndPointModesChangeOnlyTheReactionTestLayer) {
+    holdFlashBack();
+    reactionTest.histogram[tallBin] = tallBinCount;
+
+    // The fade-in quad stays filled.
+    for (int mode : {1, 2}) {
+        settings.polygonMode = mode;
+        keepWhitePicture();
+        frameAt(1000);
+        EXPECT_NEAR(pixelAt(emptyX, emptyY).r, 128, 2) << mode;
+    }
+
+    settings.clearEachFrame = 1;
+    frameAt(9990);
+    textPrinter.showStatus("Polygon mode check");
+    int statusFilled = -1;
+    for (int mode : {0, 1, 2}) {
+        settings.polygonMode = mode;
+        frameAt(10000 + 20 * mode);
+        int bar = barPixels(0, testWindowHeight);
+        if (mode == 0) {
+            EXPECT_NEAR(bar, barHeight, 2);
+            statusFilled = statusPixels();
+            EXPECT_GT(statusFilled, 100);
+        } else {
+            // An outline crosses the bar's middle column at its top and bottom edges only.
+            EXPECT_LE(bar, 4) << mode;
+            EXPECT_EQ(statusPixels(), statusFilled) << mode;
+        }
+        GLint polygon[2];
+        glGetIntegerv(GL_POLYGON_MODE, polygon);
+        EXPECT_EQ(polygon[0], GL_FILL);
+        EXPECT_EQ(polygon[1], GL_FILL);
+    }
+
+    // A fade quad drawn straight into the reaction test's view is still filled.
+    for (int mode : {1, 2}) {
+        settings.polygonMode = mode;
+        paintWhite();
+        setupView();
+        drawFadeQuad(0.5f);
+        EXPECT_NEAR(pixelAt(emptyX, emptyY).r, 128, 2) << mode;
+        EXPECT_NEAR(pixelAt(3, 3).r, 128, 2) << mode;
+    }
+}
+
+TEST_F(FrameTest, FogDistancesFollowCameraZAndRangeOnlyWhileFogIsOn) {
+    auto fogStart = [] {
+        GLfloat value = 0;
+        glGetFloatv(GL_FOG_START, &value);
+        return value;
+    };
+    auto fogEnd = [] {
+        GLfloat value = 0;
+        glGetFloatv(GL_FOG_END, &value);
+        return value;
+    };
+    settings.cameraZ = 0.7f;
+    settings.fogRange = 1.5f;
+    setupView();
+    EXPECT_EQ(fogStart(), 0.7f);
+    EXPECT_EQ(fogEnd(), 0.7f + 1.5f);
+
+    settings.fogRange = -0.3f;
+    setupView();
+    EXPECT_EQ(fogEnd(), 0.7f);
+
+    settings.cameraZ = -0.2f;
+    settings.fogRange = 0.1f;
+    setupView();
+    EXPECT_EQ(fogStart(), -0.2f);
+    EXPECT_EQ(fogEnd(), -0.2f + 0.1f);
+
+    settings.fogOn = 0;
+    glFogf(GL_FOG_START, 0.1f);
+    glFogf(GL_FOG_END, 10.0f);
+    settings.cameraZ = 0.9f;
+    frameAt(10000);
+    EXPECT_EQ(fogStart(), 0.1f);
+    EXPECT_EQ(fogEnd(), 10.0f);
+
+    settings.fogOn = 1;
+    settings.cameraZ = 0.55f;
+    settings.fogRange = 2.0f;
+    frameAt(10020);
+    EXPECT_EQ(fogStart(), 0.55f);
+    EXPECT_EQ(fogEnd(), 0.55f + 2.0f);
+    EXPECT_FALSE(glIsEnabled(GL_FOG));
+}
+
+TEST_F(FrameTest, IntroTitleSlidesFromTopLeftToBottomRightWithoutBecomingTheStatusText) {
+    holdFlashBack();
+    textPrinter.setStatusText("Kept status");
+    // At 4 s the title's lower-left corner is half way: x 500, 400 px below the top.
+    frameAt(4000);
+    EXPECT_GT(countLit(500, 400, 240, 62), 300);
+    EXPECT_EQ(countLit(500, 380, 240, 20), 0);
+    EXPECT_EQ(countLit(380, 400, 119, 62), 0);
+    EXPECT_STREQ(textPrinter.lastText, "Kept status");
+    EXPECT_EQ(textPrinter.rememberLast, 1);
+
+    frameAt(6000);
+    EXPECT_GT(countLit(750, 200, 240, 62), 300);
+    EXPECT_EQ(countLit(500, 400, 240, 62), 0);
+    EXPECT_STREQ(textPrinter.lastText, "Kept status");
+}
+
+TEST(TextureCleanUp, DeletesTheListedTexturesInOneCallAndNothingWhenTheListIsEmpty) {
+    GLuint fresh[3];
+    glGenTextures(3, fresh);
+    for (GLuint name : fresh) glBindTexture(GL_TEXTURE_2D, name);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    unsigned int kept[3] = {textureNames[0], textureNames[1], textureNames[2]};
+    int keptCount = textureCount;
+    for (int i = 0; i < 3; i++) textureNames[i] = fresh[i];
+
+    textureCount = 0;
+    deleteCalls = 0;
+    deleteTextures();
+    EXPECT_EQ(deleteCalls, 0);
+    for (GLuint name : fresh) EXPECT_TRUE(glIsTexture(name));
+
+    textureCount = 2;
+    deletedNames = 0;
+    deleteTextures();
+    EXPECT_EQ(deleteCalls, 1);
+    EXPECT_EQ(deletedNames, 2);
+    EXPECT_FALSE(glIsTexture(fresh[0]));
+    EXPECT_FALSE(glIsTexture(fresh[1]));
+    EXPECT_TRUE(glIsTexture(fresh[2]));
+
+    for (int i = 0; i < 3; i++) textureNames[i] = kept[i];
+    textureCount = keptCount;
+    glDeleteTextures(1, &fresh[2]);
+    EXPECT_TRUE(glIsTexture(textureNames[0]));
+    EXPECT_TRUE(glIsTexture(textureNames[1]));
 }

@@ -1,0 +1,177 @@
+// snapwit_bench: renders Snapwit's heaviest steady frame against a clear-and-swap floor frame.
+//
+//   snapwit_bench frames WIDTH HEIGHT FRAMES ROUNDS   median frame times, heavy against floor
+//   snapwit_bench cpu FRAMES                          heavy frames only, for callgrind
+//   snapwit_bench heap FRAMES                         heap allocations while heavy frames draw
+//
+// The window is opened at the given size; the clock is set by the benchmark, 16 ms per frame.
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/clock.h"
+#include "app/frame.h"
+#include "app/settings.h"
+#include "app/window.h"
+#include "bench/heap_count.h"
+#include "test/reaction_test.h"
+#include "text/text_printer.h"
+
+namespace {
+
+constexpr int frameMilliseconds = 16;
+constexpr int steadyStartMilliseconds = 20000;  // after the intro title and the fade-in
+constexpr int recordedTimes = 35;                // more than the history holds: it has scrolled
+constexpr int maxRounds = 64;
+
+int clockMilliseconds = steadyStartMilliseconds;
+
+void noDisplay() {}
+
+void openWindow(int width, int height) {
+    int argc = 1;
+    char name[] = "snapwit_bench";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowPosition(0, 0);
+    glutInitWindowSize(width, height);
+    glutCreateWindow("Snapwit");
+    glutReshapeFunc(onReshape);
+    glutDisplayFunc(noDisplay);
+    // Waits for the X server to map the window at its size, not on program time.
+    for (int i = 0; i < 1000 && windowWidth != width; i++) glutMainLoopEvent();
+    initGraphics();
+}
+
+// Fills the test with recorded times spread over the histogram, scrolled, with no flash due.
+void fillReactionTest() {
+    float now = clockMilliseconds * 0.001f;
+    for (int k = 0; k < recordedTimes; k++) {
+        reactionTest.flashStart = now;
+        float sixtieths = 4.0f + (k * 7) % 25;
+        reactionTest.click(now + sixtieths * 0.0166667f);
+    }
+    reactionTest.waitStart = now;
+    reactionTest.waitDelay = 1.0e9f;
+}
+
+// Every layer on: status message, frame-rate line, help screen, glow; trails if asked.
+void enterHeaviestState(bool trails) {
+    elapsedMilliseconds = clockMilliseconds;
+    elapsedSeconds = clockMilliseconds * 0.001f;
+    resetSettings();
+    fillReactionTest();
+    textPrinter.showStatus("Main Speed: %4.2f\n", 3.333333);
+    textPrinter.statusExpiry = 1.0e12;
+    settings.showFps = 1;
+    showHelp = 1;
+    reactionTest.flashColor[0] = 0.0f;
+    reactionTest.flashColor[1] = 1.0f;
+    reactionTest.flashColor[2] = 0.0f;
+    if (trails) {
+        settings.clearEachFrame = 0;
+        settings.blanking = 0.75f;
+    }
+}
+
+void heavyFrame() {
+    clockMilliseconds += frameMilliseconds;
+    elapsedMilliseconds = clockMilliseconds;
+    reactionTest.flashColorTime = clockMilliseconds * 0.001f;  // the glow shows in every frame
+    drawFrame();
+    glutSwapBuffers();
+}
+
+void floorFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glutSwapBuffers();
+}
+
+// Microseconds per frame over a run of frames, finished on the GPU side before the clock stops.
+double timeFrames(void (*frame)(), int frames) {
+    glFinish();
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < frames; i++) frame();
+    glFinish();
+    auto end = std::chrono::steady_clock::now();
+    return std::chrono::duration<double, std::micro>(end - start).count() / frames;
+}
+
+double median(double* values, int count) {
+    std::sort(values, values + count);
+    return count % 2 ? values[count / 2] : 0.5 * (values[count / 2 - 1] + values[count / 2]);
+}
+
+// Alternates rounds of heavy and floor frames so that both see the same machine load.
+void compareWithFloor(bool trails, int frames, int rounds) {
+    double heavy[maxRounds], floor[maxRounds];
+    enterHeaviestState(trails);
+    for (int i = 0; i < frames / 4 + 1; i++) heavyFrame();  // warm-up
+    for (int round = 0; round < rounds; round++) {
+        heavy[round] = timeFrames(heavyFrame, frames);
+        floor[round] = timeFrames(floorFrame, frames);
+        glutMainLoopEvent();
+    }
+    double heavyUs = median(heavy, rounds), floorUs = median(floor, rounds);
+    std::printf("%-7s %4dx%-4d heavy %8.1f us/frame %7.1f fps | floor %8.1f us/frame %7.1f fps "
+                "| ratio %.3f\n",
+                trails ? "trails" : "cleared", windowWidth, windowHeight, heavyUs, 1e6 / heavyUs,
+                floorUs, 1e6 / floorUs, heavyUs / floorUs);
+}
+
+// The counter must see an allocation made here, or a count of 0 would prove nothing.
+bool heapCounterWorks() {
+    void* (*volatile allocate)(std::size_t) = std::malloc;
+    startCountingHeap();
+    void* block = allocate(16);
+    HeapCounts counts = stopCountingHeap();
+    std::free(block);
+    return counts.fromProgram == 1;
+}
+
+int argument(int argc, char** argv, int index, int fallback) {
+    return argc > index ? std::atoi(argv[index]) : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* mode = argc > 1 ? argv[1] : "frames";
+    if (std::strcmp(mode, "frames") == 0) {
+        int rounds = std::min(argument(argc, argv, 5, 7), maxRounds);
+        openWindow(argument(argc, argv, 2, 1280), argument(argc, argv, 3, 720));
+        compareWithFloor(false, argument(argc, argv, 4, 200), rounds);
+        compareWithFloor(true, argument(argc, argv, 4, 200), rounds);
+    } else if (std::strcmp(mode, "cpu") == 0) {
+        openWindow(1280, 720);
+        enterHeaviestState(false);
+        for (int i = 0; i < argument(argc, argv, 2, 100); i++) heavyFrame();
+    } else if (std::strcmp(mode, "heap") == 0) {
+        int frames = argument(argc, argv, 2, 10000);
+        if (!heapCounterWorks()) {
+            std::fprintf(stderr, "heap: the counter missed a known allocation\n");
+            return 1;
+        }
+        openWindow(1280, 720);
+        enterHeaviestState(false);
+        for (int i = 0; i < 10; i++) heavyFrame();
+        startCountingHeap();
+        for (int i = 0; i < frames / 2; i++) heavyFrame();
+        enterHeaviestState(true);
+        for (int i = 0; i < frames - frames / 2; i++) heavyFrame();
+        HeapCounts counts = stopCountingHeap();
+        std::printf("heap: %d frames, %ld allocations from Snapwit's code, %ld in all (GL driver "
+                    "and libraries included)\n",
+                    frames, counts.fromProgram, counts.total);
+        return counts.fromProgram == 0 ? 0 : 1;
+    } else {
+        std::fprintf(stderr, "usage: snapwit_bench frames|cpu|heap ...\n");
+        return 2;
+    }
+    return 0;
+}

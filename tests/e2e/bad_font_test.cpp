@@ -1,0 +1,42 @@
+// Whatever "font.bmp" holds, or if it is not there at all, the program runs and the test works.
+#include "tests/e2e/harness.h"
+
+#include <X11/keysym.h>
+
+namespace {
+
+constexpr int pageDownPresses = 10;  // main speed 3 s x 0.9^10: waits of about 1 to 2 s
+constexpr int oneCountHigh = 17;
+
+class BadFontE2e : public E2eTest, public ::testing::WithParamInterface<FontFile> {};
+
+TEST_P(BadFontE2e, StartsScoresAClickAndEndsWithStatusZero) {
+    startSnapwit(GetParam());
+    ASSERT_FALSE(HasFatalFailure());
+    // Shorter waits from the next one on; an early click starts the next one at once.
+    for (int i = 0; i < pageDownPresses; i++) key(XK_Next);
+    waitUntilSinceWindow(2.05);
+    ASSERT_TRUE(clickUntil([&] { return isRed(centrePixel()); }, 1.0)) << "no red glow";
+    ASSERT_TRUE(waitForWhiteFlash(4.0)) << "no flash";
+    ASSERT_TRUE(clickUntil([&] { return yellowInBars() > 0; }, 2.0)) << "the click was not scored";
+    ASSERT_TRUE(waitFor([&] { return isDark(centrePixel()); }, 1.0));
+    EXPECT_NEAR(barHeight(), oneCountHigh, 1);
+    EXPECT_GT(redMarkerPixels(), 10);
+    EXPECT_TRUE(alive());
+    quickExit();
+}
+
+std::string fontName(const ::testing::TestParamInfo<FontFile>& info) {
+    static const char* const names[] = {"Good",       "Missing",    "Empty", "OneByte", "Header54",
+                                        "Zeros49206", "Random10MB", "Png",   "Folder",  "Unreadable"};
+    return names[(int)info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(Fonts, BadFontE2e,
+                         ::testing::Values(FontFile::missing, FontFile::empty, FontFile::oneByte,
+                                           FontFile::headerOnly, FontFile::zeros,
+                                           FontFile::random10MB, FontFile::png, FontFile::folder,
+                                           FontFile::unreadable),
+                         fontName);
+
+}  // namespace

@@ -1,0 +1,148 @@
+// End-to-end ground: the built snapwit binary on a private Xvfb screen, driven by XTest input and
+// checked by reading the screen back. Every test gets its own X server and scratch folder, so tests
+// can run in parallel. Coordinates are X's: origin top-left, y downward.
+#pragma once
+
+// GoogleTest first: Xlib defines macros (None, Bool) that clash with its names.
+#include <gtest/gtest.h>
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+constexpr int screenWidth = 1280;
+constexpr int screenHeight = 720;
+
+struct Pixel {
+    int r, g, b;
+};
+int brightness(Pixel p);
+bool isWhite(Pixel p);
+bool isRed(Pixel p);
+bool isGreen(Pixel p);
+bool isYellow(Pixel p);
+bool isDark(Pixel p);
+
+struct Rect {
+    int x, y, width, height;
+};
+
+// Where Snapwit draws on a 1280 by 720 screen (y from the top).
+namespace layout {
+constexpr int centreX = 640;
+constexpr int centreY = 360;
+constexpr Rect countLines{955, 18, 140, 64};    // "# Tries", "# Early", "# Misses" from x = 0.75 W
+constexpr Rect leftOfCountLines{900, 18, 52, 64};
+constexpr Rect triesNumber{1040, 22, 56, 17};
+constexpr Rect earlyNumber{1040, 42, 56, 17};
+constexpr Rect missesNumber{1040, 62, 56, 17};
+constexpr Rect statusLine{10, 6, 250, 19};      // the greeting and other status messages
+constexpr Rect frameRateLine{1160, 6, 120, 19};
+constexpr Rect helpText{100, 80, 230, 145};     // clear of the graph labels, the time line and,
+                                                 // from 2 s on, the sliding title
+constexpr Rect histogramBars{128, 631, 1004, 13};  // one count high, above the empty-bin strips
+constexpr int histogramBase = 647;               // lowest row of a bar
+constexpr Rect graphMarkers{150, 40, 22, 580};  // the first point of the history graph
+}  // namespace layout
+
+// One rectangle of the screen as read by XGetImage.
+class Picture {
+public:
+    Rect area{0, 0, 0, 0};
+    std::vector<Pixel> pixels;
+
+    Pixel at(int x, int y) const;  // screen coordinates
+    int count(const std::function<bool(Pixel)>& test) const;
+    int maxBrightness() const;
+    int lit() const;  // pixels bright enough to be part of a glyph
+    std::vector<bool> litMask() const;
+};
+
+// How many pixels differ between the lit patterns of two pictures of the same rectangle.
+int maskDifference(const Picture& a, const Picture& b);
+
+// How font.bmp is prepared in the scratch folder.
+enum class FontFile {
+    good,          // the build's sheet
+    missing,
+    empty,
+    oneByte,
+    headerOnly,    // 54 bytes
+    zeros,         // exactly 49,206 bytes of zeros
+    random10MB,
+    png,
+    folder,
+    unreadable,    // the good sheet with no read permission
+};
+
+class E2eTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Prepares font.bmp and starts snapwit in the scratch folder; returns once its window exists.
+    void startSnapwit(FontFile font = FontFile::good);
+
+    // Time since the spawn (an upper bound of the program's clock) and since its window appeared
+    // (a lower bound, since the clock starts before the window is created).
+    double sinceSpawn() const;
+    double sinceWindow() const;
+    void waitUntilSinceWindow(double seconds);
+
+    // Polls the condition until it holds or the timeout passes; never sleeps longer than needed.
+    bool waitFor(const std::function<bool()>& condition, double timeoutSeconds, int pollMs = 2);
+
+    Picture grab(Rect area);
+    Pixel centrePixel();
+    // A picture taken while no glow covers the centre, so that flashes do not disturb it.
+    Picture grabQuiet(Rect area);
+
+    // Input.
+    void key(unsigned long keysym, unsigned modifiers = 0);  // Shift added when the keysym needs it
+    void character(char c);
+    void moveTo(int x, int y);
+    void button(int number, bool down);
+    // Holds the left button until the condition shows on screen (at least 40 ms); false on timeout.
+    bool clickUntil(const std::function<bool()>& seen, double timeoutSeconds);
+
+    // Reaction-test shortcuts.
+    bool waitForWhiteFlash(double timeoutSeconds);
+    int yellowInBars();
+    int redMarkerPixels();
+    int barHeight();  // rows of the tallest bar
+
+    // Window state.
+    bool windowSize(int& width, int& height, int& x, int& y);
+    bool waitForWindowSize(int width, int height, double timeoutSeconds);
+    Window findMenuWindow();  // a viewable override-redirect window, or 0
+    bool cursorIsInvisible();  // the cursor shown now has no visible pixel
+
+    // Process state.
+    bool alive();
+    // Waits for the program to end; true with its wait status when it did within the timeout.
+    bool waitForExit(double timeoutSeconds, int& status);
+    void expectExitStatusZero(double timeoutSeconds);
+    void quickExit();  // Escape twice, then status 0 expected at once
+    long residentKilobytes();
+    std::string stderrText() const;
+
+    Display* display = nullptr;
+    Window snapwitWindow = 0;
+    pid_t snapwitPid = -1;
+    std::string scratch;
+
+private:
+    void startXServer();
+    void writeFont(FontFile font);
+    pid_t xvfbPid = -1;
+    std::string displayName;
+    std::chrono::steady_clock::time_point spawnTime, windowTime;
+    bool exited = false;
+    int exitStatus = 0;
+};
+
+// Reads a file whole; empty when it cannot be read.
+std::string readFile(const std::string& path);

@@ -1,0 +1,142 @@
+// Keys on the real keyboard: full screen and window, the frame-rate line, trails, the help screen
+// and the ways out.
+#include "tests/e2e/harness.h"
+
+#include <X11/keysym.h>
+
+#include <chrono>
+
+namespace {
+
+constexpr int windowedSize = 600;
+constexpr double fadeOutSeconds = 2.0;
+
+class KeysE2e : public E2eTest {
+protected:
+    // Clicks early and reports whether the red glow at the centre then fades through dimmer reds
+    // (a trail) instead of vanishing from one frame to the next.
+    bool earlyClickLeavesATrail() {
+        bool glowed = clickUntil([&] { return isRed(centrePixel()); }, 1.0);
+        EXPECT_TRUE(glowed) << "no red glow";
+        if (!glowed) return false;
+        bool dimRed = false;
+        waitFor(
+            [&] {
+                Pixel p = centrePixel();
+                dimRed = dimRed || (p.r >= 8 && p.r <= 170 && p.g < 40 && p.b < 40);
+                return dimRed;
+            },
+            0.6, 1);
+        // Let any trail die out before the next try.
+        EXPECT_TRUE(waitFor([&] { return centrePixel().r < 8; }, 2.0));
+        return dimRed;
+    }
+};
+
+TEST_F(KeysE2e, FTogglesBetweenFullScreenAndA600By600WindowWithThePointerShownThere) {
+    startSnapwit();
+    ASSERT_TRUE(waitForWindowSize(screenWidth, screenHeight, 10.0));
+    ASSERT_TRUE(waitFor([&] { return cursorIsInvisible(); }, 10.0, 5));
+    character('f');
+    EXPECT_TRUE(waitForWindowSize(windowedSize, windowedSize, 5.0)) << "no 600 by 600 window";
+    EXPECT_TRUE(waitFor([&] { return !cursorIsInvisible(); }, 2.0, 5)) << "no arrow in the window";
+    // The results follow the new width: the count lines now start at x = 450.
+    waitUntilSinceWindow(2.1);
+    EXPECT_TRUE(waitFor([&] { return grab(Rect{450, 18, 120, 64}).lit() > 200; }, 2.0));
+
+    character('f');
+    EXPECT_TRUE(waitForWindowSize(screenWidth, screenHeight, 5.0)) << "full screen not restored";
+    int width, height, x, y;
+    ASSERT_TRUE(windowSize(width, height, x, y));
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_TRUE(waitFor([&] { return cursorIsInvisible(); }, 2.0, 5)) << "the pointer shows";
+    EXPECT_TRUE(waitFor([&] { return grab(layout::countLines).lit() > 200; }, 2.0));
+    quickExit();
+}
+
+TEST_F(KeysE2e, CShowsAndHidesTheFrameRateLineAtTheTopRight) {
+    startSnapwit();
+    waitUntilSinceWindow(2.1);
+    EXPECT_EQ(grab(layout::frameRateLine).lit(), 0);
+    character('c');
+    EXPECT_TRUE(waitFor([&] { return grab(layout::frameRateLine).lit() > 100; }, 1.0))
+        << "no frame-rate line";
+    character('c');
+    EXPECT_TRUE(waitFor([&] { return grab(layout::frameRateLine).lit() == 0; }, 1.0))
+        << "the frame-rate line stays";
+    quickExit();
+}
+
+TEST_F(KeysE2e, SpaceBarAndF11TurnClearingIntoFadingTrails) {
+    startSnapwit();
+    waitUntilSinceWindow(2.05);
+    // Early clicks keep restarting the wait, so no white flash comes in between.
+    EXPECT_FALSE(earlyClickLeavesATrail()) << "a trail while clearing every frame";
+    character(' ');
+    EXPECT_TRUE(earlyClickLeavesATrail()) << "no trail after the space bar";
+    character(' ');
+    EXPECT_FALSE(earlyClickLeavesATrail()) << "a trail after the second space bar";
+    key(XK_F11);
+    EXPECT_TRUE(earlyClickLeavesATrail()) << "no trail after F11";
+    quickExit();
+}
+
+TEST_F(KeysE2e, QuestionMarkShowsTheHelpScreenAndSlashHidesIt) {
+    startSnapwit();
+    waitUntilSinceWindow(2.1);
+    EXPECT_EQ(grabQuiet(layout::helpText).lit(), 0);
+    character('?');
+    EXPECT_TRUE(waitFor([&] { return grabQuiet(layout::helpText).lit() > 500; }, 1.0))
+        << "no help text";
+    character('/');
+    EXPECT_TRUE(waitFor([&] { return grabQuiet(layout::helpText).lit() == 0; }, 1.0))
+        << "the help text stays";
+    quickExit();
+}
+
+// The exit keys: one press fades out over 2 seconds, a second press ends at once.
+class ExitKeyE2e : public E2eTest, public ::testing::WithParamInterface<unsigned long> {};
+
+TEST_P(ExitKeyE2e, OnePressFadesToBlackThenEndsWithStatusZeroAfterTwoSeconds) {
+    startSnapwit();
+    waitUntilSinceWindow(2.2);
+    ASSERT_GE(grab(layout::countLines).maxBrightness(), 240);
+    key(GetParam());
+    auto pressed = std::chrono::steady_clock::now();
+    auto sincePress = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count();
+    };
+    // Brightness of the count lines over the fade, from frames taken while the program ran.
+    int halfway = -1, last = -1;
+    while (sincePress() < fadeOutSeconds + 1.5) {
+        int sample = grab(layout::countLines).maxBrightness();
+        if (!alive()) break;
+        if (sincePress() > 0.9 && sincePress() < 1.1) halfway = sample;
+        last = sample;
+    }
+    double endedAfter = sincePress();
+    expectExitStatusZero(0.1);
+    EXPECT_GE(endedAfter, 1.8);
+    EXPECT_LE(endedAfter, 3.0);
+    EXPECT_GT(halfway, 60) << "black too soon";
+    EXPECT_LT(halfway, 200) << "no fade halfway";
+    EXPECT_LT(last, 40) << "not black at the end";
+}
+
+TEST_P(ExitKeyE2e, TwoPressesEndAtOnceWithStatusZero) {
+    startSnapwit();
+    waitUntilSinceWindow(2.2);
+    key(GetParam());
+    key(GetParam());
+    auto pressed = std::chrono::steady_clock::now();
+    expectExitStatusZero(1.0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count(), 0.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, ExitKeyE2e, ::testing::Values(XK_Escape, XK_q, XK_Q),
+                         [](const ::testing::TestParamInfo<unsigned long>& info) {
+                             return std::string(XKeysymToString(info.param));
+                         });
+
+}  // namespace

@@ -1,0 +1,76 @@
+// The right-button menu, opened and picked from with the real pointer.
+#include "tests/e2e/harness.h"
+
+#include <chrono>
+
+namespace {
+
+constexpr int menuEntries = 9;
+constexpr int entryToggleFps = 0;
+constexpr int entryHelp = 7;
+constexpr int entryExit = 8;
+constexpr int openAtX = 300;
+constexpr int openAtY = 300;
+
+class MenuE2e : public E2eTest {
+protected:
+    // Opens the menu with a right press at (x, y) and picks an entry with the left button;
+    // the menu's place is checked against the press.
+    void pick(int entry, int x = openAtX, int y = openAtY) {
+        moveTo(x, y);
+        button(3, true);
+        Window menu = 0;
+        bool opened = waitFor([&] { return (menu = findMenuWindow()) != 0; }, 3.0, 5);
+        button(3, false);
+        ASSERT_TRUE(opened) << "no menu window";
+        XWindowAttributes area;
+        ASSERT_TRUE(XGetWindowAttributes(display, menu, &area));
+        EXPECT_NEAR(area.x, x, 2);
+        EXPECT_NEAR(area.y, y, 2);
+        ASSERT_GT(area.height, menuEntries * 10);
+
+        // The menu draws itself once the pointer moves over it.
+        int entryY = area.y + area.height * (2 * entry + 1) / (2 * menuEntries);
+        moveTo(area.x + area.width / 2, entryY);
+        Rect menuArea{area.x, area.y, area.width, area.height};
+        EXPECT_TRUE(waitFor([&] { return grab(menuArea).lit() > 200; }, 3.0, 5))
+            << "the menu stays black";
+        button(1, true);
+        button(1, false);
+        EXPECT_TRUE(waitFor([&] { return findMenuWindow() == 0; }, 3.0, 5)) << "the menu stays";
+    }
+};
+
+TEST_F(MenuE2e, RightPressOpensTheMenuAtThePointerAndHelpAndFpsEntriesShowTheirText) {
+    startSnapwit();
+    waitUntilSinceWindow(2.1);
+    EXPECT_EQ(grabQuiet(layout::helpText).lit(), 0);
+    EXPECT_EQ(grab(layout::frameRateLine).lit(), 0);
+
+    pick(entryHelp);
+    EXPECT_TRUE(waitFor([&] { return grabQuiet(layout::helpText).lit() > 500; }, 1.0))
+        << "Help shows no help screen";
+    pick(entryToggleFps, 500, 200);
+    EXPECT_TRUE(waitFor([&] { return grab(layout::frameRateLine).lit() > 100; }, 1.0))
+        << "Toggle FPS Clock shows no frame-rate line";
+    quickExit();
+}
+
+TEST_F(MenuE2e, ExitEntryFadesOutAndEndsWithStatusZero) {
+    startSnapwit();
+    waitUntilSinceWindow(2.1);
+    pick(entryExit);
+    auto picked = std::chrono::steady_clock::now();
+    auto sincePick = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - picked).count();
+    };
+    EXPECT_TRUE(waitFor([&] { return sincePick() > 1.0; }, 2.0));
+    int halfway = grab(layout::countLines).maxBrightness();
+    EXPECT_TRUE(alive()) << "ended without the fade";
+    EXPECT_LT(halfway, 200) << "no fade";
+    expectExitStatusZero(3.0);
+    EXPECT_GE(sincePick(), 1.8);
+    EXPECT_LE(sincePick(), 3.2);
+}
+
+}  // namespace

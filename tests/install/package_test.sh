@@ -1,0 +1,93 @@
+#!/bin/sh
+# Builds the Debian package with cpack, checks its control data and file list, unpacks it into a
+# scratch root with dpkg-deb -x (nothing is installed on the machine), checks the desktop entry,
+# icons, font sheet and manual page there, and starts the unpacked program from its desktop entry
+# on a private 1280 by 720 X server.
+#
+#   package_test.sh CPackConfig.cmake SCREEN_CHECK SCRATCH SOURCE_DIR
+set -eu
+config=$1 checker=$2 scratch=$3 source=$4
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(dirname "$config")
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+rm -rf "$scratch"
+mkdir -p "$scratch"
+if ! cpack -G DEB --config "$config" -B "$scratch/package" >"$scratch/cpack.log" 2>&1; then
+    cat "$scratch/cpack.log" >&2
+    echo "FAIL: cpack could not build the package" >&2
+    exit 1
+fi
+set -- "$scratch"/package/*.deb
+if [ $# -ne 1 ] || [ ! -f "$1" ]; then
+    echo "FAIL: cpack made no single .deb: $*" >&2
+    exit 1
+fi
+deb=$1
+dpkg-deb -I "$deb"
+
+# Control data: name, section, architecture, the packages of the libraries Snapwit links (GLVND's
+# GLX and OpenGL, GLU, freeglut) and Mesa's drivers with its software renderer, which is loaded,
+# not linked.
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = snapwit ] || fail "Package is '$(field Package)'"
+[ "$(field Section)" = games ] || fail "Section is '$(field Section)'"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture is '$(field Architecture)'"
+[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+depends=$(field Depends | tr ',|' '\n\n' | sed 's/(.*)//; s/^ *//; s/ *$//')
+for package in libc6 libglut3.12 libglu1-mesa libglx0 libopengl0 libgl1-mesa-dri; do
+    printf '%s\n' "$depends" | grep -qx "$package" || fail "Depends lacks $package: $(field Depends)"
+done
+
+# Files: exactly these, the program executable.
+expected="./usr/bin/snapwit
+./usr/share/applications/snapwit.desktop
+./usr/share/icons/hicolor/128x128/apps/snapwit.png
+./usr/share/icons/hicolor/64x64/apps/snapwit.png
+./usr/share/man/man6/snapwit.6
+./usr/share/snapwit/font.bmp"
+listing=$(dpkg-deb -c "$deb")
+files=$(printf '%s\n' "$listing" | awk '$1 !~ /^d/ { print $6 }' | sort)
+[ "$files" = "$expected" ] || fail "the package holds
+$files
+instead of
+$expected"
+printf '%s\n' "$listing" | grep -q '^-rwxr-xr-x .* \./usr/bin/snapwit$' || fail "usr/bin/snapwit is not executable"
+
+root=$scratch/root
+dpkg-deb -x "$deb" "$root"
+
+# The desktop entry: a program started without a terminal in the folder that holds font.bmp.
+entry=$root/usr/share/applications/snapwit.desktop
+key() { sed -n "s/^$1=//p" "$entry"; }
+[ "$(head -n 1 "$entry")" = "[Desktop Entry]" ] || fail "the desktop entry has no [Desktop Entry] group"
+[ "$(key Type)" = Application ] || fail "Type is '$(key Type)'"
+[ "$(key Name)" = Snapwit ] || fail "Name is '$(key Name)'"
+[ "$(key Exec)" = snapwit ] || fail "Exec is '$(key Exec)'"
+[ "$(key Path)" = /usr/share/snapwit ] || fail "Path is '$(key Path)', not the package's /usr/share/snapwit"
+[ "$(key Terminal)" = false ] || fail "Terminal is '$(key Terminal)'"
+case ";$(key Categories)" in *";Game;"*) ;; *) fail "Categories '$(key Categories)' lack Game" ;; esac
+for size in 64 128; do
+    icon=$root/usr/share/icons/hicolor/${size}x$size/apps/$(key Icon).png
+    "$checker" icon "$icon" "$size" || fail "the $size pixel icon named by Icon= is not the glow"
+done
+cmp -s "$root$(key Path)/font.bmp" "$build/font.bmp" || fail "the installed font.bmp is not the one the build drew"
+
+# The manual page and the README name every menu entry and every function-key message.
+manual=$root/usr/share/man/man6/snapwit.6
+head -n 1 "$manual" | grep -q '^\.TH SNAPWIT 6 ' || fail "the manual page has no .TH SNAPWIT 6 line"
+for text in "Toggle FPS Clock" "Toggle Fog" "Toggle Lights" "Toggle Textures" "Next Image" \
+    "Next Option" "Reset" "Help" "Exit" "Main Speed: " "Blanking Percentage: " "Fog: " \
+    "F1/F2: " "F3/F4: " "F5/F6: " "F7/F8: " "Home/End: "; do
+    grep -qF "$text" "$manual" || fail "the manual page does not mention '$text'"
+    grep -qF "$text" "$source/README.md" || fail "README.md does not mention '$text'"
+done
+
+xvfb-run -a -s "-screen 0 1280x720x24" \
+    sh "$here/run_installed.sh" "$root$(key Path)" "$(key Exec)" "$root/usr/bin" "$checker" "$scratch" ||
+    fail "the unpacked program did not run as it should"
+[ "$failures" -eq 0 ] && echo "package test passed"
