@@ -91,8 +91,9 @@ unsigned int makeGlowTexture() {
 
 // Makes the glow, lists it after the font and hands it to the reaction test.
 void initTextures() {
-    appendTexture(makeGlowTexture());
-    reactionTest.flashTexture = textureNames[textureCount - 1];
+    unsigned int glow = makeGlowTexture();
+    appendTexture(glow);
+    reactionTest.flashTexture = glow;
     textPrinter.useAlphaTest = 1;
     textPrinter.useBlend = 1;
 }

@@ -16,10 +16,10 @@ TEST_P(BadFontE2e, StartsScoresAClickAndEndsWithStatusZero) {
     // Shorter waits from the next one on; an early click starts the next one at once.
     for (int i = 0; i < pageDownPresses; i++) key(XK_Next);
     waitUntilSinceWindow(2.05);
-    ASSERT_TRUE(clickUntil([&] { return isRed(centrePixel()); }, 1.0)) << "no red glow";
+    ASSERT_TRUE(clickUntil([&] { return glowIs(isRed); }, responseSeconds)) << "no red glow";
     ASSERT_TRUE(waitForWhiteFlash(4.0)) << "no flash";
-    ASSERT_TRUE(clickUntil([&] { return yellowInBars() > 0; }, 2.0)) << "the click was not scored";
-    ASSERT_TRUE(waitFor([&] { return isDark(centrePixel()); }, 1.0));
+    ASSERT_TRUE(clickUntil([&] { return yellowInBars() > 0; }, responseSeconds)) << "the click was not scored";
+    ASSERT_TRUE(waitFor([&] { return !glowShows(); }, responseSeconds));
     EXPECT_NEAR(barHeight(), oneCountHigh, 1);
     EXPECT_GT(redMarkerPixels(), 10);
     EXPECT_TRUE(alive());

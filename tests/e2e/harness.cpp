@@ -414,17 +414,32 @@ Pixel E2eTest::centrePixel() {
     return grab(Rect{layout::centreX, layout::centreY, 1, 1}).pixels[0];
 }
 
+bool E2eTest::glowIs(bool (*colour)(Pixel)) {
+    constexpr int reach = 60;
+    Picture across = grab(Rect{layout::centreX - reach, layout::centreY, 2 * reach + 1, 1});
+    Picture down = grab(Rect{layout::centreX, layout::centreY - reach, 1, 2 * reach + 1});
+    return colour(across.at(layout::centreX, layout::centreY)) &&
+           colour(across.at(layout::centreX - reach, layout::centreY)) &&
+           colour(across.at(layout::centreX + reach, layout::centreY)) &&
+           colour(down.at(layout::centreX, layout::centreY - reach)) &&
+           colour(down.at(layout::centreX, layout::centreY + reach));
+}
+
+bool E2eTest::glowShows() {
+    return glowIs([](Pixel p) { return !isDark(p); });
+}
+
 Picture E2eTest::grabQuiet(Rect area) {
-    // The glow always covers the centre while it shows: read the centre before and after.
+    // Checked before and after, so that no glow came and went in between.
     Picture picture;
     bool quiet = waitFor(
         [&] {
-            if (!isDark(centrePixel())) return false;
+            if (glowShows()) return false;
             picture = grab(area);
-            return isDark(centrePixel());
+            return !glowShows();
         },
         5.0);
-    EXPECT_TRUE(quiet) << "the centre never went dark";
+    EXPECT_TRUE(quiet) << "the glow never went away";
     return picture;
 }
 
@@ -471,7 +486,7 @@ bool E2eTest::clickUntil(const std::function<bool()>& seen, double timeoutSecond
 }
 
 bool E2eTest::waitForWhiteFlash(double timeoutSeconds) {
-    return waitFor([&] { return isWhite(centrePixel()); }, timeoutSeconds, 1);
+    return waitFor([&] { return glowIs(isWhite); }, timeoutSeconds, 3);
 }
 
 int E2eTest::yellowInBars() {
@@ -484,13 +499,14 @@ int E2eTest::redMarkerPixels() {
 
 int E2eTest::barHeight() {
     constexpr int tallestChecked = 300;
-    Rect column{layout::histogramBars.x, layout::histogramBase - tallestChecked,
-                layout::histogramBars.width, tallestChecked + 1};
-    Picture picture = grab(column);
+    int left = layout::barsClearOfCaption;
+    Rect columns{left, layout::histogramBase - tallestChecked,
+                 layout::histogramBars.x + layout::histogramBars.width - left, tallestChecked + 1};
+    Picture picture = grab(columns);
     int tallest = 0;
-    for (int x = column.x; x < column.x + column.width; x++) {
+    for (int x = columns.x; x < columns.x + columns.width; x++) {
         int rows = 0;
-        for (int y = column.y; y < column.y + column.height; y++) rows += isYellow(picture.at(x, y));
+        for (int y = layout::histogramBase; y >= columns.y && isYellow(picture.at(x, y)); y--) rows++;
         tallest = std::max(tallest, rows);
     }
     return tallest;

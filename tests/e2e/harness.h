@@ -15,6 +15,9 @@
 
 constexpr int screenWidth = 1280;
 constexpr int screenHeight = 720;
+// How long the screen may take to show the effect of an input. Generous: frames slow down when
+// tests run side by side, and a wait that succeeds returns at once.
+constexpr double responseSeconds = 3.0;
 
 struct Pixel {
     int r, g, b;
@@ -41,10 +44,12 @@ constexpr Rect earlyNumber{1040, 42, 56, 17};
 constexpr Rect missesNumber{1040, 62, 56, 17};
 constexpr Rect statusLine{10, 6, 250, 19};      // the greeting and other status messages
 constexpr Rect frameRateLine{1160, 6, 120, 19};
-constexpr Rect helpText{100, 80, 230, 145};     // clear of the graph labels, the time line and,
+constexpr Rect helpText{100, 80, 190, 145};     // clear of the graph labels, the time line and,
                                                  // from 2 s on, the sliding title
-constexpr Rect histogramBars{128, 631, 1004, 13};  // one count high, above the empty-bin strips
+// Bars one count high, below the caption and above the empty-bin strips.
+constexpr Rect histogramBars{128, 635, 1004, 9};
 constexpr int histogramBase = 647;               // lowest row of a bar
+constexpr int barsClearOfCaption = 140;          // the caption may reach bin 0's left half
 constexpr Rect graphMarkers{150, 40, 22, 580};  // the first point of the history graph
 }  // namespace layout
 
@@ -97,7 +102,7 @@ protected:
 
     Picture grab(Rect area);
     Pixel centrePixel();
-    // A picture taken while no glow covers the centre, so that flashes do not disturb it.
+    // A picture taken while no glow shows, so that flashes do not disturb it.
     Picture grabQuiet(Rect area);
 
     // Input.
@@ -109,10 +114,14 @@ protected:
     bool clickUntil(const std::function<bool()>& seen, double timeoutSeconds);
 
     // Reaction-test shortcuts.
+    // The glow covers the centre and the points 60 pixels around it, which no text can cover all
+    // at once (the sliding title passes the centre at 4 s).
+    bool glowIs(bool (*colour)(Pixel));
+    bool glowShows();
     bool waitForWhiteFlash(double timeoutSeconds);
     int yellowInBars();
     int redMarkerPixels();
-    int barHeight();  // rows of the tallest bar
+    int barHeight();  // rows of the tallest bar, counted up from its base
 
     // Window state.
     bool windowSize(int& width, int& height, int& x, int& y);

@@ -10,25 +10,29 @@ namespace {
 
 constexpr int windowedSize = 600;
 constexpr double fadeOutSeconds = 2.0;
+// Each F11 takes 5 % off the blanking. From 0.75 down to about 0.1 the trail outlasts a frame even
+// at 10 frames per second, where the reset value darkens everything in one frame.
+constexpr int f11Presses = 40;
+constexpr int fadedRed = 20;  // weak trails can stop short of black when blending rounds
 
 class KeysE2e : public E2eTest {
 protected:
     // Clicks early and reports whether the red glow at the centre then fades through dimmer reds
     // (a trail) instead of vanishing from one frame to the next.
     bool earlyClickLeavesATrail() {
-        bool glowed = clickUntil([&] { return isRed(centrePixel()); }, 1.0);
+        bool glowed = clickUntil([&] { return glowIs(isRed); }, responseSeconds);
         EXPECT_TRUE(glowed) << "no red glow";
         if (!glowed) return false;
         bool dimRed = false;
         waitFor(
             [&] {
                 Pixel p = centrePixel();
-                dimRed = dimRed || (p.r >= 8 && p.r <= 170 && p.g < 40 && p.b < 40);
+                dimRed = dimRed || (p.r > fadedRed && p.r <= 170 && p.g < 40 && p.b < 40);
                 return dimRed;
             },
-            0.6, 1);
+            1.0, 1);
         // Let any trail die out before the next try.
-        EXPECT_TRUE(waitFor([&] { return centrePixel().r < 8; }, 2.0));
+        EXPECT_TRUE(waitFor([&] { return centrePixel().r <= fadedRed; }, 3.0));
         return dimRed;
     }
 };
@@ -42,7 +46,7 @@ TEST_F(KeysE2e, FTogglesBetweenFullScreenAndA600By600WindowWithThePointerShownTh
     EXPECT_TRUE(waitFor([&] { return !cursorIsInvisible(); }, 2.0, 5)) << "no arrow in the window";
     // The results follow the new width: the count lines now start at x = 450.
     waitUntilSinceWindow(2.1);
-    EXPECT_TRUE(waitFor([&] { return grab(Rect{450, 18, 120, 64}).lit() > 200; }, 2.0));
+    EXPECT_TRUE(waitFor([&] { return grab(Rect{450, 18, 120, 64}).lit() > 200; }, responseSeconds));
 
     character('f');
     EXPECT_TRUE(waitForWindowSize(screenWidth, screenHeight, 5.0)) << "full screen not restored";
@@ -51,7 +55,7 @@ TEST_F(KeysE2e, FTogglesBetweenFullScreenAndA600By600WindowWithThePointerShownTh
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 0);
     EXPECT_TRUE(waitFor([&] { return cursorIsInvisible(); }, 2.0, 5)) << "the pointer shows";
-    EXPECT_TRUE(waitFor([&] { return grab(layout::countLines).lit() > 200; }, 2.0));
+    EXPECT_TRUE(waitFor([&] { return grab(layout::countLines).lit() > 200; }, responseSeconds));
     quickExit();
 }
 
@@ -60,37 +64,37 @@ TEST_F(KeysE2e, CShowsAndHidesTheFrameRateLineAtTheTopRight) {
     waitUntilSinceWindow(2.1);
     EXPECT_EQ(grab(layout::frameRateLine).lit(), 0);
     character('c');
-    EXPECT_TRUE(waitFor([&] { return grab(layout::frameRateLine).lit() > 100; }, 1.0))
+    EXPECT_TRUE(waitFor([&] { return grab(layout::frameRateLine).lit() > 100; }, responseSeconds))
         << "no frame-rate line";
     character('c');
-    EXPECT_TRUE(waitFor([&] { return grab(layout::frameRateLine).lit() == 0; }, 1.0))
+    EXPECT_TRUE(waitFor([&] { return grab(layout::frameRateLine).lit() == 0; }, responseSeconds))
         << "the frame-rate line stays";
     quickExit();
 }
 
-TEST_F(KeysE2e, SpaceBarAndF11TurnClearingIntoFadingTrails) {
+TEST_F(KeysE2e, F11AndTheSpaceBarTurnClearingIntoFadingTrails) {
     startSnapwit();
     waitUntilSinceWindow(2.05);
     // Early clicks keep restarting the wait, so no white flash comes in between.
     EXPECT_FALSE(earlyClickLeavesATrail()) << "a trail while clearing every frame";
-    character(' ');
-    EXPECT_TRUE(earlyClickLeavesATrail()) << "no trail after the space bar";
-    character(' ');
-    EXPECT_FALSE(earlyClickLeavesATrail()) << "a trail after the second space bar";
-    key(XK_F11);
+    for (int i = 0; i < f11Presses; i++) key(XK_F11);
     EXPECT_TRUE(earlyClickLeavesATrail()) << "no trail after F11";
+    character(' ');
+    EXPECT_FALSE(earlyClickLeavesATrail()) << "a trail after the space bar cleared again";
+    character(' ');
+    EXPECT_TRUE(earlyClickLeavesATrail()) << "no trail after the second space bar";
     quickExit();
 }
 
 TEST_F(KeysE2e, QuestionMarkShowsTheHelpScreenAndSlashHidesIt) {
     startSnapwit();
-    waitUntilSinceWindow(2.1);
+    waitUntilSinceWindow(2.2);
     EXPECT_EQ(grabQuiet(layout::helpText).lit(), 0);
     character('?');
-    EXPECT_TRUE(waitFor([&] { return grabQuiet(layout::helpText).lit() > 500; }, 1.0))
+    EXPECT_TRUE(waitFor([&] { return grabQuiet(layout::helpText).lit() > 500; }, responseSeconds))
         << "no help text";
     character('/');
-    EXPECT_TRUE(waitFor([&] { return grabQuiet(layout::helpText).lit() == 0; }, 1.0))
+    EXPECT_TRUE(waitFor([&] { return grabQuiet(layout::helpText).lit() == 0; }, responseSeconds))
         << "the help text stays";
     quickExit();
 }

@@ -43,15 +43,15 @@ protected:
 
 TEST_F(MenuE2e, RightPressOpensTheMenuAtThePointerAndHelpAndFpsEntriesShowTheirText) {
     startSnapwit();
-    waitUntilSinceWindow(2.1);
+    waitUntilSinceWindow(2.2);
     EXPECT_EQ(grabQuiet(layout::helpText).lit(), 0);
     EXPECT_EQ(grab(layout::frameRateLine).lit(), 0);
 
     pick(entryHelp);
-    EXPECT_TRUE(waitFor([&] { return grabQuiet(layout::helpText).lit() > 500; }, 1.0))
+    EXPECT_TRUE(waitFor([&] { return grabQuiet(layout::helpText).lit() > 500; }, responseSeconds))
         << "Help shows no help screen";
     pick(entryToggleFps, 500, 200);
-    EXPECT_TRUE(waitFor([&] { return grab(layout::frameRateLine).lit() > 100; }, 1.0))
+    EXPECT_TRUE(waitFor([&] { return grab(layout::frameRateLine).lit() > 100; }, responseSeconds))
         << "Toggle FPS Clock shows no frame-rate line";
     quickExit();
 }

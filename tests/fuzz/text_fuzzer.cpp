@@ -1,6 +1,7 @@
 // Prints arbitrary byte strings (every byte value, up to 1,000 bytes) through the text printer and
 // its status message, with the remembering on and off, and checks what each call must leave
-// behind: the remembered text and position, the expiry time and the base OpenGL state.
+// behind: one glyph per byte from the right font cell, the remembered text and position, the
+// expiry time and the base OpenGL state.
 #include <GL/freeglut.h>
 
 #include <cmath>
@@ -24,8 +25,8 @@ constexpr int defaultStatusY = 25;
 char text[maxTextBytes + 1];
 
 // Glyph geometry is read back through OpenGL feedback, under a projection wide enough that no
-// glyph of the longest text is clipped and whose scale (1/128 across, 1/256 up) keeps every
-// window coordinate exact.
+// glyph of the longest text is clipped (in the 320 by 240 window its scale, 1/128 across and
+// 1/256 up, even keeps every window coordinate exact).
 constexpr double feedbackHalfWidth = 20480.0;
 constexpr double feedbackHalfHeight = 30720.0;
 constexpr int feedbackVertexFloats = 11;  // x, y, z, colour (4), texture coordinate (4)
@@ -37,6 +38,8 @@ constexpr float geometryAdvance = 9.0f;
 constexpr float geometryWidth = 10.0f;
 constexpr float cellShareS = 0.0625f;
 constexpr float cellShareT = 0.125f;
+constexpr float topRowBottomT = 0.875f;  // t of the bottom edge of the top row of cells
+constexpr float cellSampleShift = 0.01f;  // cells are sampled this much right and down
 constexpr double positionTolerance = 1e-3;  // window units
 constexpr float texCoordTolerance = 1e-5f;
 GLfloat feedback[maxTextBytes * feedbackGlyphFloats + feedbackGlyphFloats];
@@ -254,8 +257,8 @@ void checkGlyphGeometry(const char* string) {
     float pen = geometryX;
     for (const char* c = string; *c != '\0'; c++, pen += geometryAdvance) {
         unsigned cell = (unsigned char)(*c - 32);
-        float s0 = (cell % 16) * cellShareS + 0.01f;
-        float t0 = 0.875f - (cell / 16) * cellShareT - 0.01f;
+        float s0 = (cell % 16) * cellShareS + cellSampleShift;
+        float t0 = topRowBottomT - (cell / 16) * cellShareT - cellSampleShift;
         auto window = [&](float x, float y, float s, float t) {
             return Corner{viewport[0] + (x + feedbackHalfWidth) * scaleX,
                           viewport[1] + (y + feedbackHalfHeight) * scaleY, s, t};
@@ -316,5 +319,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     require(textPrinter.statusX == defaultStatusX && textPrinter.statusY == defaultStatusY,
             "status position changed");
+    glFinish();
     return 0;
 }

@@ -38,7 +38,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = games ] || fail "Section is '$(field Section)'"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture is '$(field Architecture)'"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
-depends=$(field Depends | tr ',|' '\n\n' | sed 's/(.*)//; s/^ *//; s/ *$//')
+depends=$(field Depends | tr '|' ',' | tr ',' '\n' | sed 's/(.*)//; s/^ *//; s/ *$//')
 for package in libc6 libglut3.12 libglu1-mesa libglx0 libopengl0 libgl1-mesa-dri; do
     printf '%s\n' "$depends" | grep -qx "$package" || fail "Depends lacks $package: $(field Depends)"
 done
@@ -87,7 +87,9 @@ for text in "Toggle FPS Clock" "Toggle Fog" "Toggle Lights" "Toggle Textures" "N
     grep -qF "$text" "$source/README.md" || fail "README.md does not mention '$text'"
 done
 
-xvfb-run -a -s "-screen 0 1280x720x24" \
+# xvfb-run -a takes the first free display from its start number; starting away from the default
+# 99 keeps it from racing other tests' servers for the same number.
+xvfb-run -a -n $((200 + $$ % 500)) -s "-screen 0 1280x720x24" \
     sh "$here/run_installed.sh" "$root$(key Path)" "$(key Exec)" "$root/usr/bin" "$checker" "$scratch" ||
     fail "the unpacked program did not run as it should"
 [ "$failures" -eq 0 ] && echo "package test passed"

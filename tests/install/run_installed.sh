@@ -52,8 +52,9 @@ beside=$(lit 1100 18 1280 82)
 echo "lit pixels: count lines $counts, greeting $greeting, beside the count lines $beside"
 # Glyph strokes light a few pixels of each character (about 220 in the count lines); without
 # font.bmp every character is a solid block (about 7000).
-[ "$counts" -gt 120 ] && [ "$counts" -lt 1500 ] || fail "the count lines are not drawn as text ($counts lit)"
-[ "$greeting" -gt 100 ] && [ "$greeting" -lt 1500 ] || fail "the greeting is not drawn as text ($greeting lit)"
+between() { [ "$1" -gt "$2" ] && [ "$1" -lt "$3" ]; }
+between "$counts" 120 1500 || fail "the count lines are not drawn as text ($counts lit)"
+between "$greeting" 100 1500 || fail "the greeting is not drawn as text ($greeting lit)"
 [ "$beside" -eq 0 ] || fail "$beside pixels are lit right of the count lines, where nothing is drawn"
 
 xdotool windowfocus --sync "$window"
