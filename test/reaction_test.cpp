@@ -69,7 +69,7 @@ void ReactionTest::click(float now) {
         return;
     }
     clickTime = now;
-    // In double from the start: a float difference would round long intervals after early flashes.
+    // In double: a float difference loses bits when the flash came soon after start-up.
     recordTime((float)(((double)clickTime - flashStart) / secondsPerSixtieth));
     if (lastTime <= quickTime) flash(0.0f, 1.0f, 0.0f, now);
     scheduleNextFlash(now);

@@ -44,6 +44,7 @@ struct KeyRow {
     void (*check)();
 };
 
+// A key press with the pointer at the corner; the position is never used.
 void press(unsigned char key) {
     onKeyboard(key, 0, 0);
 }
@@ -59,10 +60,12 @@ void prepareKeyPress() {
     clearRequest = 1;
 }
 
+// Lit pixels in the status line's band below the window top.
 int statusPixels() {
     return countLit(0, testWindowHeight - statusTop, testWindowWidth, statusGlyphHeight);
 }
 
+// Lit pixels anywhere in the window.
 int allPixels() {
     return countLit(0, 0, testWindowWidth, testWindowHeight);
 }
@@ -88,20 +91,24 @@ void expectShown(Shown how, const char* text) {
     }
 }
 
+// A float setting times a decimal factor, worked in double and stored back.
 float times(float value, double factor) {
     return (float)(value * factor);
 }
 
+// The image index a digit key leaves.
 template <int digit>
 void expectImageIndex() {
     EXPECT_EQ(settings.imageIndex, digit);
 }
 
+// An exit request at 10 s, with the help screen closed.
 void expectHelpClosedAndFadeAtTen() {
     EXPECT_EQ(exitFadeStart, keySeconds);
     EXPECT_EQ(showHelp, 0);
 }
 
+// Two recorded times, 7 and then 5 sixtieths.
 void prepareEraseOfFive() {
     reactionTest.tries = 2;
     reactionTest.scrollCount = 0;
@@ -111,12 +118,14 @@ void prepareEraseOfFive() {
     reactionTest.timeSum = 12.0f;
 }
 
+// Only the 7 is left.
 void expectFiveErased() {
     EXPECT_EQ(reactionTest.tries, 1);
     EXPECT_EQ(reactionTest.lastTime, 7.0f);
     EXPECT_EQ(reactionTest.timeSum, 7.0f);
 }
 
+// Settings away from their reset values, a fade running, the button held, help open.
 void prepareStateForReset() {
     settings.tessellation = 20;
     settings.blanking = 0.5f;
@@ -126,6 +135,7 @@ void prepareStateForReset() {
     showHelp = 1;
 }
 
+// Everything back to its reset value; the help screen stays open.
 void expectResetDone() {
     EXPECT_EQ(settings.tessellation, 10);
     EXPECT_EQ(settings.blanking, 0.75f);
@@ -135,10 +145,12 @@ void expectResetDone() {
     EXPECT_EQ(showHelp, 1);
 }
 
+// The pointer shown, so that hiding it can be seen.
 void prepareArrow() {
     glutSetCursor(GLUT_CURSOR_LEFT_ARROW);
 }
 
+// Camera mode 1 with the pointer hidden.
 void expectCameraTwoHidden() {
     EXPECT_EQ(settings.cameraMode, 1);
     EXPECT_EQ(glutGet(GLUT_WINDOW_CURSOR), GLUT_CURSOR_NONE);
@@ -222,6 +234,7 @@ const KeyRow keyRows[] = {
     {'n', Shown::drawn, "n: 1", 0, nullptr, [] { EXPECT_EQ(counterN, 1); }},
 };
 
+// Keys with a command: the table and the full-screen toggle.
 bool hasCommand(int key) {
     if (key == 'f' || key == 'F') return true;
     for (const KeyRow& row : keyRows)
@@ -253,6 +266,7 @@ struct KeyState {
     int cursor = glutGet(GLUT_WINDOW_CURSOR);
 };
 
+// Nothing of the state a key could change differs from before.
 void expectUnchanged(const KeyState& before) {
     KeyState now;
     EXPECT_TRUE(now.fields == before.fields);
@@ -583,6 +597,7 @@ void keepRedPicture() {
     glClearColor(0, 0, 0, 1);
 }
 
+// Pixels still red anywhere in the window.
 int redPixels() {
     return countColor(0, 0, testWindowWidth, testWindowHeight, 255, 0, 0, 40);
 }

@@ -40,6 +40,7 @@ struct MenuRow {
     void (*check)();
 };
 
+// Settings away from their reset values, a fade running, the button held, help open.
 void prepareStateForReset() {
     settings.tessellation = 20;
     exitFadeStart = 4.0f;
@@ -47,6 +48,7 @@ void prepareStateForReset() {
     showHelp = 1;
 }
 
+// Everything back to its reset value; the help screen stays open.
 void expectResetDone() {
     EXPECT_EQ(settings.tessellation, 10);
     EXPECT_EQ(exitFadeStart, 0.0f);
@@ -82,6 +84,7 @@ void prepareMenuChoice() {
     clearRequest = 0;
 }
 
+// Lit pixels anywhere in the window.
 int allPixels() {
     return countLit(0, 0, testWindowWidth, testWindowHeight);
 }
@@ -104,6 +107,7 @@ void expectMenuSets(int value, const char* text) {
     EXPECT_EQ(allPixels(), 0);
 }
 
+// Clicks the reaction test has scored, timed or early.
 int scoredClicks() {
     return reactionTest.tries + reactionTest.earlyClicks;
 }

@@ -42,11 +42,13 @@ constexpr ExactTime exactly12 = {0.0009765625f, 0.200976476f};
 constexpr ExactTime exactly30 = {0.002f, 0.501999795f};
 constexpr ExactTime exactly45 = {0.25f, 0.999999702f};
 
+// Scores one of the exact pairs.
 void score(ExactTime time) {
     engine.flashStart = time.flash;
     engine.click(time.click);
 }
 
+// All counts of the histogram together.
 int histogramTotal() {
     int total = 0;
     for (int i = 0; i < histogramBins; i++) total += engine.histogram[i];
@@ -59,12 +61,14 @@ float ladderTime(int i) {
     return 1.25f + 0.5f * i;
 }
 
+// The sum of the first `count` ladder times, added in the engine's order.
 float ladderSum(int count) {
     float sum = 0.0f;
     for (int i = 0; i < count; i++) sum += ladderTime(i);
     return sum;
 }
 
+// Records the first `count` ladder times.
 void recordLadder(int count) {
     for (int i = 0; i < count; i++) recordTime(ladderTime(i));
 }
@@ -79,12 +83,14 @@ Rgba glowCentreAt(float now) {
     return pixelAt(testWindowWidth / 2, testWindowHeight / 2);
 }
 
+// The colour of the latest feedback flash.
 void expectFlashColor(float red, float green, float blue) {
     EXPECT_EQ(engine.flashColor[0], red);
     EXPECT_EQ(engine.flashColor[1], green);
     EXPECT_EQ(engine.flashColor[2], blue);
 }
 
+// The next float above a positive clock time.
 float justAfter(float t) {
     return std::nextafter(t, 2.0f * t + 1.0f);
 }

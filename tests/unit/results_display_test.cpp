@@ -57,14 +57,17 @@ void recordExactly45() {
     engine.click(0.999999702f);
 }
 
+// Left edge of a histogram bin's bar.
 int barX(int bin) {
     return barsLeft + bin * binStep;
 }
 
+// Height of a value in the history graph and of the dotted line at that value.
 int graphY(float value) {
     return (int)(middleY + (value - 13.0f) * pixelsPerSixtieth);
 }
 
+// Colour tests for single pixels.
 bool isColor(Rgba p, int r, int g, int b, int tolerance = 40) {
     return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
            std::abs(p.b - b) <= tolerance;
@@ -101,6 +104,7 @@ std::vector<unsigned char> printedAlone(const char* text, short x, short y, floa
     return readPixels(rx, ry, rw, rh);
 }
 
+// How many pixels of a read rectangle are not black.
 int litCount(const std::vector<unsigned char>& pixels) {
     int lit = 0;
     for (size_t i = 0; i < pixels.size(); i += 4)
@@ -128,6 +132,7 @@ int litWithHue(const std::vector<unsigned char>& pixels, int r, int g, int b) {
     return count;
 }
 
+// The printer as every drawing operation must leave it: white, remembering its texts.
 void expectPrinterAsFound() {
     EXPECT_EQ(textPrinter.rememberLast, 1);
     for (int i = 0; i < 4; i++) EXPECT_EQ(textPrinter.color[i], 1.0f);
@@ -177,8 +182,9 @@ TEST_F(HistogramTest, ShadowIsOlive3RightAnd2AboveAndAStripForAnEmptyBin) {
     int x = barX(12);
     int top = baseLine + 2 * barWidth;
     // Right of the bar: a 3-pixel olive band up to 2 pixels above its top.
-    EXPECT_EQ(countColor(x + barWidth, baseLine, shadowShift, 2 * barWidth + shadowRise, 128, 128, 0),
-              shadowShift * (2 * barWidth + shadowRise));
+    const int shadowHeight = 2 * barWidth + shadowRise;
+    EXPECT_EQ(countColor(x + barWidth, baseLine, shadowShift, shadowHeight, 128, 128, 0),
+              shadowShift * shadowHeight);
     EXPECT_TRUE(isBlack(pixelAt(x + barWidth + shadowShift, baseLine + 5)));
     // Above the bar: 2 olive rows, starting 3 pixels in from its left edge.
     EXPECT_EQ(countColor(x + shadowShift, top, barWidth, shadowRise, 128, 128, 0),
@@ -348,6 +354,7 @@ TEST_F(AverageLineTest, DottedGreenLineHasOnePixelIn16AtTheAverageHeight) {
     ASSERT_EQ(graphY(12.0f), 380);
     int row = rowOfPlainLine(380);
     ASSERT_GE(row, 379);
+    ASSERT_LE(row, 380);
     engine.drawAverageLine(12.0f);
     EXPECT_GT(countColor(0, row, testWindowWidth, 1, 0, 255, 0), 40);
     int greenRows = 0, dots = 0, first = -1, last = -1;
@@ -396,13 +403,16 @@ TEST_F(AverageLineTest, DrawnAtTheAverageBelowThirtyOnlyInTheResults) {
 
 class ResultsTextTest : public ResultsDisplayTest {};
 
+namespace {
+
 // The rectangle of the size-40 time line at (300, 300) and of the count and average lines.
 constexpr int timeLineX = 290, timeLineY = 490, timeLineW = 400, timeLineH = 60;
 constexpr int countsX = 740, countsY = 715, countsW = 260, countsH = 70;
 constexpr int averageX = 660, averageY = 675, averageW = 340, averageH = 30;
 
 // The three count lines as printText alone draws them.
-std::vector<unsigned char> countLinesAlone(const char* tries, const char* early, const char* misses) {
+std::vector<unsigned char> countLinesAlone(const char* tries, const char* early,
+                                           const char* misses) {
     beginDrawing();
     textPrinter.rememberLast = 0;
     textPrinter.printText(tries, 750, 40, 20.0f);
@@ -411,6 +421,8 @@ std::vector<unsigned char> countLinesAlone(const char* tries, const char* early,
     textPrinter.rememberLast = 1;
     return readPixels(countsX, countsY, countsW, countsH);
 }
+
+}  // namespace
 
 TEST_F(ResultsTextTest, TimeLineIsGreenAtSize40And300_300) {
     recordExactly12();

@@ -33,6 +33,7 @@ struct SpecialKeyRow {
     void (*check)();
 };
 
+// A float setting times a decimal factor, worked in double and stored back.
 float times(float value, double factor) {
     return (float)(value * factor);
 }
@@ -67,12 +68,14 @@ const SpecialKeyRow specialKeyRows[] = {
     {GLUT_KEY_END, "Home/End: 0.90\n", [] { EXPECT_EQ(settings.homeEndFactor, times(1.0f, 0.9)); }},
 };
 
+// Codes with a command in the table.
 bool hasCommand(int key) {
     for (const SpecialKeyRow& row : specialKeyRows)
         if (row.key == key) return true;
     return false;
 }
 
+// A special key with the pointer at the corner; the position is never used.
 void press(int key) {
     onSpecialKey(key, 0, 0);
 }
@@ -86,6 +89,7 @@ void prepareKeyPress() {
     textPrinter.statusExpiry = untouchedExpiry;
 }
 
+// Lit pixels in the status line's band below the window top.
 int statusPixels() {
     return countLit(0, testWindowHeight - statusTop, testWindowWidth, statusGlyphHeight);
 }

@@ -1,0 +1,203 @@
+// A minute of random input against the sanitizer build: every key byte, the special keys, clicks,
+// menu picks and window sizes down to 1 by 1. The program must keep drawing, report nothing, keep
+// its memory flat and still end cleanly on Escape.
+#include "tests/e2e/harness.h"
+
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+#include <thread>
+
+namespace {
+
+constexpr double stormSeconds = 62.0;
+constexpr double baselineAfterSeconds = 10.0;
+constexpr double probeEverySeconds = 10.0;
+constexpr double memorySlack = 0.05;
+constexpr int menuEntries = 9;
+constexpr int exitEntry = 8;
+constexpr unsigned defaultSeed = 20240607;
+
+struct KeyPress {
+    unsigned long keysym;
+    unsigned modifiers;
+};
+
+class SoakE2e : public E2eTest {
+protected:
+    std::mt19937 random{defaultSeed};
+    KeyCode spareKeycode = 0;
+
+    int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
+
+    // Every byte a key can produce, except those that end the program or leave full screen.
+    std::vector<KeyPress> keyBytes() {
+        std::vector<KeyPress> keys;
+        for (int c = 0x20; c <= 0x7E; c++)
+            if (c != 'q' && c != 'Q' && c != 'f' && c != 'F') keys.push_back({(unsigned long)c, 0});
+        for (int c = 0xA0; c <= 0xFF; c++) keys.push_back({(unsigned long)c, 0});  // Latin-1
+        for (int c = 'a'; c <= 'z'; c++) keys.push_back({(unsigned long)c, ControlMask});  // 1..26
+        for (unsigned long sym : {XK_BackSpace, XK_Tab, XK_Linefeed, XK_Return, XK_Delete})
+            keys.push_back({sym, 0});
+        return keys;
+    }
+
+    std::vector<unsigned long> specialKeys() {
+        std::vector<unsigned long> keys;
+        for (unsigned long sym = XK_F1; sym <= XK_F12; sym++) keys.push_back(sym);
+        for (unsigned long sym : {XK_Prior, XK_Next, XK_Home, XK_End, XK_Left, XK_Up, XK_Right,
+                                  XK_Down, XK_Insert})
+            keys.push_back(sym);
+        return keys;
+    }
+
+    // A keycode with nothing on it, to carry the keysyms the keyboard map lacks.
+    void findSpareKeycode() {
+        int low, high, perCode;
+        XDisplayKeycodes(display, &low, &high);
+        KeySym* map = XGetKeyboardMapping(display, (KeyCode)low, high - low + 1, &perCode);
+        for (int code = high; code >= low && !spareKeycode; code--) {
+            bool empty = true;
+            for (int i = 0; i < perCode; i++)
+                if (map[(code - low) * perCode + i] != NoSymbol) empty = false;
+            if (empty) spareKeycode = (KeyCode)code;
+        }
+        XFree(map);
+        ASSERT_NE(spareKeycode, 0) << "no free keycode";
+    }
+
+    // Keysyms the map lacks go on the spare keycode first. Xlib's cached map does not learn of
+    // that, so that keycode is pressed directly.
+    void press(const KeyPress& press) {
+        if (XKeysymToKeycode(display, press.keysym) != 0) {
+            key(press.keysym, press.modifiers);
+            return;
+        }
+        KeySym sym = press.keysym;
+        XChangeKeyboardMapping(display, spareKeycode, 1, &sym, 1);
+        XSetInputFocus(display, snapwitWindow, RevertToPointerRoot, CurrentTime);
+        XTestFakeKeyEvent(display, spareKeycode, True, CurrentTime);
+        XTestFakeKeyEvent(display, spareKeycode, False, CurrentTime);
+        XSync(display, False);
+    }
+
+    void restoreFullSize() {
+        XResizeWindow(display, snapwitWindow, screenWidth, screenHeight);
+        XSync(display, False);
+        EXPECT_TRUE(waitForWindowSize(screenWidth, screenHeight, responseSeconds));
+    }
+
+    // A right press opens the menu; any entry but Exit is picked with the left button.
+    void pickFromMenu() {
+        restoreFullSize();
+        int x = uniform(0, screenWidth - 200), y = uniform(0, screenHeight - 260);
+        moveTo(x, y);
+        button(3, true);
+        Window menu = 0;
+        bool opened = waitFor([&] { return (menu = findMenuWindow()) != 0; }, responseSeconds, 5);
+        button(3, false);
+        ASSERT_TRUE(opened) << "no menu at " << x << "," << y;
+        XWindowAttributes area;
+        ASSERT_TRUE(XGetWindowAttributes(display, menu, &area));
+        int entry = uniform(0, exitEntry - 1);
+        moveTo(area.x + area.width / 2, area.y + area.height * (2 * entry + 1) / (2 * menuEntries));
+        Rect menuArea{area.x, area.y, area.width, area.height};
+        EXPECT_TRUE(waitFor([&] { return grab(menuArea).lit() > 200; }, responseSeconds, 5));
+        button(1, true);
+        button(1, false);
+        EXPECT_TRUE(waitFor([&] { return findMenuWindow() == 0; }, responseSeconds, 5));
+    }
+
+    void resizeRandomly() {
+        int choice = uniform(0, 3);
+        int width = choice == 0 ? 1 : uniform(1, screenWidth);
+        int height = choice == 0 ? 1 : uniform(1, screenHeight);
+        if (choice == 3) {
+            width = screenWidth;
+            height = screenHeight;
+        }
+        XResizeWindow(display, snapwitWindow, (unsigned)width, (unsigned)height);
+        XSync(display, False);
+    }
+
+    void leftClick() {
+        moveTo(uniform(0, screenWidth - 1), uniform(0, screenHeight - 1));
+        button(1, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(uniform(0, 60)));
+        button(1, false);
+    }
+
+    // The program still draws: the help screen toggles, whatever state the storm left behind.
+    void expectDrawing() {
+        restoreFullSize();
+        Picture before = grab(layout::helpText);
+        character('?');
+        EXPECT_TRUE(waitFor([&] { return maskDifference(before, grab(layout::helpText)) > 50; },
+                            responseSeconds, 10))
+            << "the screen stopped changing";
+    }
+
+    long settledResidentKilobytes() {
+        restoreFullSize();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        return residentKilobytes();
+    }
+};
+
+TEST_F(SoakE2e, AMinuteOfRandomInputKeepsItDrawingSilentAndFlatThenEscapeEndsIt) {
+    if (const char* seed = std::getenv("SNAPWIT_SOAK_SEED")) random.seed((unsigned)std::atol(seed));
+    findSpareKeycode();
+    startSnapwit();
+    ASSERT_TRUE(waitForWindowSize(screenWidth, screenHeight, 10.0));
+    std::vector<KeyPress> keys = keyBytes();
+    std::vector<unsigned long> specials = specialKeys();
+    std::shuffle(keys.begin(), keys.end(), random);
+    size_t nextKey = 0;
+
+    long baseline = -1;
+    double nextProbe = probeEverySeconds;
+    int actions = 0;
+    while (sinceWindow() < stormSeconds) {
+        int action = uniform(0, 99);
+        if (action < 55) {
+            press(keys[nextKey]);  // in turn, so that every byte comes up
+            nextKey = (nextKey + 1) % keys.size();
+        } else if (action < 75) {
+            key(specials[(size_t)uniform(0, (int)specials.size() - 1)]);
+        } else if (action < 89) {
+            leftClick();
+        } else if (action < 91) {
+            pickFromMenu();
+        } else {
+            resizeRandomly();
+        }
+        actions++;
+        ASSERT_TRUE(alive()) << "ended during the storm after " << actions << " actions\n"
+                             << stderrText();
+        if (HasFatalFailure()) return;
+        if (baseline < 0 && sinceWindow() >= baselineAfterSeconds) baseline = settledResidentKilobytes();
+        if (sinceWindow() >= nextProbe) {
+            expectDrawing();
+            nextProbe += probeEverySeconds;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(uniform(0, 12)));
+    }
+
+    expectDrawing();
+    long last = settledResidentKilobytes();
+    ASSERT_GT(baseline, 0);
+    EXPECT_LE(last, baseline * (1.0 + memorySlack)) << "resident memory grew from " << baseline
+                                                    << " kB to " << last << " kB";
+    EXPECT_GE(last, baseline * (1.0 - memorySlack)) << "resident memory fell from " << baseline
+                                                    << " kB to " << last << " kB";
+    EXPECT_EQ(stderrText(), "") << "stderr after " << actions << " actions";
+    key(XK_Escape);
+    expectExitStatusZero(responseSeconds + 2.0);
+    std::cout << actions << " actions; resident " << baseline << " kB after "
+              << baselineAfterSeconds << " s, " << last << " kB at the end\n";
+}
+
+}  // namespace
