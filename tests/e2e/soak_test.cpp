@@ -21,7 +21,7 @@ constexpr int menuEntries = 9;
 constexpr int exitEntry = 8;
 constexpr unsigned defaultSeed = 20240607;
 
-struct KeyPress {
+struct KeyStroke {
     unsigned long keysym;
     unsigned modifiers;
 };
@@ -34,8 +34,8 @@ protected:
     int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
 
     // Every byte a key can produce, except those that end the program or leave full screen.
-    std::vector<KeyPress> keyBytes() {
-        std::vector<KeyPress> keys;
+    std::vector<KeyStroke> keyBytes() {
+        std::vector<KeyStroke> keys;
         for (int c = 0x20; c <= 0x7E; c++)
             if (c != 'q' && c != 'Q' && c != 'f' && c != 'F') keys.push_back({(unsigned long)c, 0});
         for (int c = 0xA0; c <= 0xFF; c++) keys.push_back({(unsigned long)c, 0});  // Latin-1
@@ -71,12 +71,12 @@ protected:
 
     // Keysyms the map lacks go on the spare keycode first. Xlib's cached map does not learn of
     // that, so that keycode is pressed directly.
-    void press(const KeyPress& press) {
-        if (XKeysymToKeycode(display, press.keysym) != 0) {
-            key(press.keysym, press.modifiers);
+    void strike(const KeyStroke& stroke) {
+        if (XKeysymToKeycode(display, stroke.keysym) != 0) {
+            key(stroke.keysym, stroke.modifiers);
             return;
         }
-        KeySym sym = press.keysym;
+        KeySym sym = stroke.keysym;
         XChangeKeyboardMapping(display, spareKeycode, 1, &sym, 1);
         XSetInputFocus(display, snapwitWindow, RevertToPointerRoot, CurrentTime);
         XTestFakeKeyEvent(display, spareKeycode, True, CurrentTime);
@@ -152,7 +152,7 @@ TEST_F(SoakE2e, AMinuteOfRandomInputKeepsItDrawingSilentAndFlatThenEscapeEndsIt)
     findSpareKeycode();
     startSnapwit();
     ASSERT_TRUE(waitForWindowSize(screenWidth, screenHeight, 10.0));
-    std::vector<KeyPress> keys = keyBytes();
+    std::vector<KeyStroke> keys = keyBytes();
     std::vector<unsigned long> specials = specialKeys();
     std::shuffle(keys.begin(), keys.end(), random);
     size_t nextKey = 0;
@@ -163,7 +163,7 @@ TEST_F(SoakE2e, AMinuteOfRandomInputKeepsItDrawingSilentAndFlatThenEscapeEndsIt)
     while (sinceWindow() < stormSeconds) {
         int action = uniform(0, 99);
         if (action < 55) {
-            press(keys[nextKey]);  // in turn, so that every byte comes up
+            strike(keys[nextKey]);  // in turn, so that every byte comes up
             nextKey = (nextKey + 1) % keys.size();
         } else if (action < 75) {
             key(specials[(size_t)uniform(0, (int)specials.size() - 1)]);

@@ -43,6 +43,12 @@ constexpr float cellSampleShift = 0.01f;  // cells are sampled this much right a
 constexpr double positionTolerance = 1e-3;  // window units
 constexpr float texCoordTolerance = 1e-5f;
 GLfloat feedback[maxTextBytes * feedbackGlyphFloats + feedbackGlyphFloats];
+// Mesa (22.3) keeps some 600 bytes for every glyph drawn in feedback mode until the context goes,
+// so texts longer than a status line get the geometry check only in every 16th input (and in
+// the first, so that a saved input reproduces on its own); without that a run grows past 2 GB.
+constexpr size_t alwaysCheckedBytes = statusTextBytes;
+constexpr unsigned longTextCheckEvery = 16;
+unsigned longTextsSeen = 0;
 
 struct Placement {
     short x;
@@ -304,7 +310,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         {32767, -32768, 0.5f},
     };
 
-    checkGlyphGeometry(text);
+    if (std::strlen(text) <= alwaysCheckedBytes || longTextsSeen++ % longTextCheckEvery == 0)
+        checkGlyphGeometry(text);
     for (int remember = 1; remember >= 0; remember--) {
         textPrinter.rememberLast = remember;
         // The printer must fill its glyphs and then give back whatever mode the scene had.
@@ -319,6 +326,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     require(textPrinter.statusX == defaultStatusX && textPrinter.statusY == defaultStatusY,
             "status position changed");
-    glFinish();
     return 0;
 }

@@ -41,8 +41,9 @@ public:
 
 void resizeWindow(int width, int height) {
     glutReshapeWindow(width, height);
-    // Waiting on the X server's answer, not on program time.
-    for (int i = 0; i < 2000; i++) {
+    // Waiting on the X server's answer, not on program time; generous for a loaded machine.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
         glutMainLoopEvent();
         if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height &&
             windowWidth == width && windowHeight == height)
