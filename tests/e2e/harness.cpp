@@ -310,7 +310,7 @@ void E2eTest::startSnapwit(FontFile font) {
     }
     environment.push_back("DISPLAY=" + displayName);
     // Mesa's driver memory cannot be told apart from leaks; the program allocates nothing.
-    environment.push_back("ASAN_OPTIONS=detect_leaks=0:halt_on_error=1");
+    environment.push_back(std::string("ASAN_OPTIONS=detect_leaks=0:halt_on_error=1") + (getenv("XTRA") ? getenv("XTRA") : ""));
     environment.push_back("UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1");
     std::vector<char*> envp;
     for (std::string& text : environment) envp.push_back(text.data());

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <cstdlib>  // mkstemp
 #include <cstring>
 #include <unistd.h>
 
@@ -20,11 +20,9 @@ constexpr unsigned char pastEndByte = 0xFF;  // what a read past the end of the 
 unsigned char expected[imageBytes];
 unsigned char image[imageBytes];
 unsigned char texels[imageBytes];
+// A name of our own for the file each input is written to; the file lives only during one load,
+// so that neither the end of a run nor a crash leaves it behind.
 char scratchPath[] = "/tmp/snapwit_fuzz_bmp_XXXXXX";
-
-void removeScratchFile() {
-    unlink(scratchPath);
-}
 
 // The image as the layout defines it: BGR rows from byte 54, the file's first row at the top,
 // alpha the truncated mean, and every byte past the end 0xFF.
@@ -73,6 +71,7 @@ void loadFromFile(const uint8_t* data, size_t size) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 
     GLuint name = loadBmpTexture(scratchPath);
+    unlink(scratchPath);
     require(name != 0, "loadBmpTexture gave no texture for a readable file");
     requireNoGlError("loadBmpTexture");
     GLint mode = 0, alignment = 0;
@@ -109,7 +108,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     int descriptor = mkstemp(scratchPath);
     require(descriptor >= 0, "cannot make the scratch file");
     close(descriptor);
-    std::atexit(removeScratchFile);
+    unlink(scratchPath);
     return 0;
 }
 

@@ -74,7 +74,9 @@ void resetProgram() {
     reactionTest.flashColorTime = 0.0f;
     textPrinter.resetDefaults();
     textPrinter.statusExpiry = 0.0;
-    textPrinter.lastX = textPrinter.lastY = 0;
+    // Where the start-up greeting leaves the remembered position.
+    textPrinter.lastX = textPrinter.statusX;
+    textPrinter.lastY = textPrinter.statusY;
     textPrinter.lastText[0] = '\0';
     while (glGetError() != GL_NO_ERROR) {
     }
