@@ -57,6 +57,7 @@ void drawFades() {
 
 // Composes the whole frame, in a fixed order, from the current clock and settings.
 void drawFrame() {
+    askWindowSize();
     advanceClock();
     countFrame();
     if (settings.clearEachFrame == 0 && settings.blanking < 1.0f) {
@@ -109,8 +110,8 @@ void setupView() {
 
 // The overlay view: filled polygons, the whole window, one unit per pixel from the bottom left.
 void beginScreenOverlay() {
-    int width = glutGet(GLUT_WINDOW_WIDTH);
-    int height = glutGet(GLUT_WINDOW_HEIGHT);
+    int width = frameWidth;
+    int height = frameHeight;
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
@@ -122,8 +123,8 @@ void beginScreenOverlay() {
 
 // Darkens the whole window by a black quad of the given opacity.
 void drawFadeQuad(float alpha) {
-    int width = glutGet(GLUT_WINDOW_WIDTH);
-    int height = glutGet(GLUT_WINDOW_HEIGHT);
+    int width = frameWidth;
+    int height = frameHeight;
     glEnable(GL_BLEND);
     glDepthMask(GL_FALSE);
     glColor4f(0.0f, 0.0f, 0.0f, alpha);

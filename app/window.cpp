@@ -10,6 +10,8 @@
 
 int windowWidth = 0;
 int windowHeight = 0;
+int frameWidth = 0;
+int frameHeight = 0;
 
 namespace {
 
@@ -41,8 +43,14 @@ void setFixedGlState() {
 
 }  // namespace
 
+void askWindowSize() {
+    frameWidth = glutGet(GLUT_WINDOW_WIDTH);
+    frameHeight = glutGet(GLUT_WINDOW_HEIGHT);
+}
+
 // One-time set-up once the window exists: settings, GL state, textures, greeting, pointer.
 void initGraphics() {
+    askWindowSize();
     elapsedMilliseconds = readElapsedMilliseconds();
     resetSettings();
     setFixedGlState();
@@ -69,6 +77,8 @@ void onIdle() {
 void onReshape(int width, int height) {
     windowWidth = width;
     windowHeight = height;
+    frameWidth = width;
+    frameHeight = height;
     glViewport(0, 0, width, height);
     if (windowSizeRetriesLeft > 0) {
         if (width == wantedWidth && height == wantedHeight) {

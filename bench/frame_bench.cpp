@@ -3,6 +3,7 @@
 //   snapwit_bench frames WIDTH HEIGHT FRAMES ROUNDS   median frame times, heavy against floor
 //   snapwit_bench cpu FRAMES                          heavy frames only, for callgrind
 //   snapwit_bench heap FRAMES                         heap allocations while heavy frames draw
+//   snapwit_bench pixels FILE                         the heavy frames' pixels, to compare builds
 //
 // The window is opened at the given size; the clock is set by the benchmark, 16 ms per frame.
 #include <GL/freeglut.h>
@@ -124,6 +125,31 @@ void compareWithFloor(bool trails, int frames, int rounds) {
                 floorUs, 1e6 / floorUs, heavyUs / floorUs);
 }
 
+// Writes the back buffer of heavy frames, as raw RGBA: cleared, trails, line mode with letterbox
+// bars, and point mode with the largest bars.
+int dumpPixels(const char* path) {
+    constexpr int variants = 4;
+    static unsigned char pixels[variants][1280 * 720 * 4];
+    openWindow(1280, 720);
+    for (int variant = 0; variant < variants; variant++) {
+        enterHeaviestState(variant == 1);
+        settings.polygonMode = variant >= 2 ? variant - 1 : 0;
+        settings.letterbox = variant == 2 ? 3 : variant == 3 ? 6 : 0;
+        for (int i = 0; i < 3; i++) heavyFrame();
+        clockMilliseconds += frameMilliseconds;
+        elapsedMilliseconds = clockMilliseconds;
+        reactionTest.flashColorTime = clockMilliseconds * 0.001f;
+        drawFrame();
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, 1280, 720, GL_RGBA, GL_UNSIGNED_BYTE, pixels[variant]);
+        glutSwapBuffers();
+    }
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file) return 1;
+    bool ok = std::fwrite(pixels, sizeof pixels, 1, file) == 1;
+    return std::fclose(file) == 0 && ok ? 0 : 1;
+}
+
 // The counter must see an allocation made here, or a count of 0 would prove nothing.
 bool heapCounterWorks() {
     void* (*volatile allocate)(std::size_t) = std::malloc;
@@ -169,8 +195,10 @@ int main(int argc, char** argv) {
                     "and libraries included)\n",
                     frames, counts.fromProgram, counts.total);
         return counts.fromProgram == 0 ? 0 : 1;
+    } else if (std::strcmp(mode, "pixels") == 0 && argc > 2) {
+        return dumpPixels(argv[2]);
     } else {
-        std::fprintf(stderr, "usage: snapwit_bench frames|cpu|heap ...\n");
+        std::fprintf(stderr, "usage: snapwit_bench frames|cpu|heap|pixels ...\n");
         return 2;
     }
     return 0;

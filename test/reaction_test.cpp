@@ -1,8 +1,7 @@
 #include "test/reaction_test.h"
 
-#include <GL/glut.h>
-
 #include "app/clock.h"
+#include "app/window.h"
 
 namespace {
 
@@ -46,8 +45,8 @@ void ReactionTest::scheduleNextFlash(float now) {
 
 // Once per frame: draws the results, shows a due flash, and counts a flash left too long as a miss.
 void ReactionTest::update(float now) {
-    viewWidth = glutGet(GLUT_WINDOW_WIDTH);
-    viewHeight = glutGet(GLUT_WINDOW_HEIGHT);
+    viewWidth = frameWidth;
+    viewHeight = frameHeight;
     drawResults();
     if (flashStart == 0.0f && waitStart + waitDelay < now) {
         flashStart = now;

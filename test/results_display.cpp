@@ -16,7 +16,8 @@ constexpr float markerHalf = 6.0f;
 constexpr int labelLength = 8;
 constexpr float glowHalfShare = 0.7f;  // the glow is 1.4 times the height across
 
-// A textured square of the given half size centred on (x, y).
+// A textured square of the given half size centred on (x, y). Moved there by the matrix, not
+// by its corners: adding the offset to the corners shifts some texels by a colour step.
 void drawTexturedSquare(float x, float y, float half) {
     glPushMatrix();
     glTranslatef(x, y, 0.0f);
@@ -33,20 +34,19 @@ void drawTexturedSquare(float x, float y, float half) {
     glPopMatrix();
 }
 
-void drawQuad(int left, int bottom, int right, int top) {
-    glBegin(GL_QUADS);
+// The corners of an axis-aligned quad, inside glBegin(GL_QUADS).
+void quadVertices(int left, int bottom, int right, int top) {
     glVertex2i(left, bottom);
     glVertex2i(right, bottom);
     glVertex2i(right, top);
     glVertex2i(left, top);
-    glEnd();
 }
 
-// A whole number from 0 to 29 as a two-character label.
-void printLabel(int value, int x, int y) {
+// A whole number from 0 to 29 as a two-character label, between beginText and endText.
+void drawLabel(int value, int x, int y) {
     char label[labelLength];
     std::snprintf(label, sizeof label, "%2d", value);
-    textPrinter.printText(label, (short)x, (short)y, labelSize);
+    textPrinter.drawText(label, (short)x, (short)y, labelSize);
 }
 
 }  // namespace
@@ -84,19 +84,21 @@ void ReactionTest::drawResults() {
     char line[statusTextBytes];
     textPrinter.rememberLast = 0;
     short column = (short)(int)(W * 0.75);
+    float average = tries > 0 ? timeSum / tries : 0.0f;
+    textPrinter.beginText();
     std::snprintf(line, sizeof line, "# Tries : %3d", tries);
-    textPrinter.printText(line, column, 40, lineSize);
+    textPrinter.drawText(line, column, 40, lineSize);
     std::snprintf(line, sizeof line, "# Early : %3d", earlyClicks);
-    textPrinter.printText(line, column, 60, lineSize);
+    textPrinter.drawText(line, column, 60, lineSize);
     std::snprintf(line, sizeof line, "# Misses: %3d", misses);
-    textPrinter.printText(line, column, 80, lineSize);
+    textPrinter.drawText(line, column, 80, lineSize);
     if (tries > 0) {
-        float average = timeSum / tries;
         std::snprintf(line, sizeof line, "Average: %3.1f (%3.0f ms)", average,
                       average * millisecondsPerSixtieth);
-        textPrinter.printText(line, (short)(column - 80), 120, lineSize);
-        if (average < timeCap) drawAverageLine(average);
+        textPrinter.drawText(line, (short)(column - 80), 120, lineSize);
     }
+    textPrinter.endText();
+    if (tries > 0 && average < timeCap) drawAverageLine(average);
     textPrinter.setColor(0.0f, 1.0f, 0.0f);
     std::snprintf(line, sizeof line, "Time: %3.1f (%3.0f ms)", lastTime,
                   lastTime * millisecondsPerSixtieth);
@@ -121,15 +123,21 @@ void ReactionTest::drawHistogram() {
                           labelSize);
     textPrinter.color[2] = 1.0f;
 
+    // The labels lie wholly below the base line, so drawing them before the bars changes no
+    // pixel and lets each kind go in one batch.
+    textPrinter.beginText();
+    for (int i = 0; i < histogramBins; i++) drawLabel(i, left + i * binStep, H - base + 20);
+    textPrinter.endText();
+    glBegin(GL_QUADS);
     for (int i = 0; i < histogramBins; i++) {
         int x = left + i * binStep;
         int height = barWidth * histogram[i];
-        printLabel(i, x, H - base + 20);
         glColor3f(0.5f, 0.5f, 0.0f);
-        drawQuad(x + 3, base, x + barWidth + 3, base + height + 2);
+        quadVertices(x + 3, base, x + barWidth + 3, base + height + 2);
         glColor3f(1.0f, 1.0f, 0.0f);
-        drawQuad(x, base, x + barWidth, base + height);
+        quadVertices(x, base, x + barWidth, base + height);
     }
+    glEnd();
 }
 
 // The shown history, oldest on the left: axis labels, a yellow line and red glow markers.
@@ -140,10 +148,12 @@ void ReactionTest::drawHistoryGraph() {
     int mid = (int)(H * 0.5);
     float xStep = W * 0.75f / 30.0f;
     float yStep = H * 0.75f / 30.0f;
+    textPrinter.beginText();
     for (int i = 0; i < historyLength; i++) {
-        printLabel(i, (int)(labelLeft - W * 0.05),
-                   (int)(H - (mid + (i - graphMiddleValue) * yStep - yStep * 0.5)));
+        drawLabel(i, (int)(labelLeft - W * 0.05),
+                  (int)(H - (mid + (i - graphMiddleValue) * yStep - yStep * 0.5)));
     }
+    textPrinter.endText();
 
     int graphLeft = (int)(W * 0.125);
     int shown = shownCount();

@@ -35,14 +35,16 @@ const char* const helpLines[] = {
 void drawHelpScreen() {
     textPrinter.rememberLast = 0;
     short top = (short)(int)(windowHeight * topShare);
-    textPrinter.printText("Snapwit", titleX, top, titleSize);
+    textPrinter.beginText();
+    textPrinter.drawText("Snapwit", titleX, top, titleSize);
     int y = top + titleGap;
     int index = 0;
     for (const char* line : helpLines) {
         if (index == linesBeforeGroupGap) y += groupGap;
-        textPrinter.printText(line, lineX, (short)y, lineSize);
+        textPrinter.drawText(line, lineX, (short)y, lineSize);
         y += lineStep;
         index += 1;
     }
+    textPrinter.endText();
     textPrinter.rememberLast = 1;
 }

@@ -1,11 +1,12 @@
 #include "text/text_printer.h"
 
-#include <GL/glut.h>
+#include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <cstdio>
 
 #include "app/clock.h"
+#include "app/window.h"
 
 namespace {
 
@@ -19,12 +20,12 @@ constexpr float advanceShare = 0.45f;
 constexpr int frameRateRightOffset = 120;
 constexpr double errorLineShare = 0.4;
 
-// One glyph as a slanted textured quad with its bottom-left corner at (x, bottom).
+// One glyph as a slanted textured quad with its bottom-left corner at (x, bottom), inside
+// glBegin(GL_QUADS).
 void drawGlyph(unsigned char code, short x, short bottom, float width, float size, float slant) {
     unsigned cell = (unsigned char)(code - 32);
     float s0 = (cell % 16) * cellWidthShare + sampleShift;
     float t0 = topRowBottom - (cell / 16) * cellHeightShare - sampleShift;
-    glBegin(GL_QUADS);
     glTexCoord2f(s0, t0);
     glVertex2f(x, bottom);
     glTexCoord2f(s0 + cellWidthShare, t0);
@@ -33,17 +34,25 @@ void drawGlyph(unsigned char code, short x, short bottom, float width, float siz
     glVertex2f(x + width + slant, bottom + size);
     glTexCoord2f(s0, t0 + cellHeightShare);
     glVertex2f(x + slant, bottom + size);
-    glEnd();
 }
 
 }  // namespace
 
 // Draws text with its glyphs' bottom edge y pixels below the window's top edge.
 void TextPrinter::printText(const char* text, short x, short y, float size) {
-    short bottom = (short)(glutGet(GLUT_WINDOW_HEIGHT) - y);
-    float glyphWidth = size * glyphWidthShare;
-    float advance = size * advanceShare;
+    beginText();
+    drawText(text, x, y, size);
+    endText();
+    if (rememberLast) {
+        lastX = x;
+        lastY = y;
+        rememberText(text);
+    }
+}
 
+// Switches on what glyphs need: colour, font texture, alpha test and blending, no depth writes,
+// and filled polygons whatever the scene uses.
+void TextPrinter::beginText() {
     glColor4fv(color);
     glEnable(GL_TEXTURE_2D);
     if (useAlphaTest) {
@@ -59,13 +68,24 @@ void TextPrinter::printText(const char* text, short x, short y, float size) {
     glPushAttrib(GL_POLYGON_BIT);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glPushMatrix();
+}
 
+// The glyphs of one string, between beginText and endText.
+void TextPrinter::drawText(const char* text, short x, short y, float size) {
+    short bottom = (short)(frameHeight - y);
+    float glyphWidth = size * glyphWidthShare;
+    float advance = size * advanceShare;
     short penX = x;
+    glBegin(GL_QUADS);
     for (const char* c = text; *c != '\0'; c++) {
         drawGlyph((unsigned char)*c, penX, bottom, glyphWidth, size, slant);
         penX = (short)(int)(penX + advance);
     }
+    glEnd();
+}
 
+// Puts back everything beginText switched on.
+void TextPrinter::endText() {
     glPopMatrix();
     glPopAttrib();
     if (useAlphaTest) {
@@ -78,12 +98,6 @@ void TextPrinter::printText(const char* text, short x, short y, float size) {
     }
     glDisable(GL_TEXTURE_2D);
     glDepthMask(GL_TRUE);
-
-    if (rememberLast) {
-        lastX = x;
-        lastY = y;
-        rememberText(text);
-    }
 }
 
 void TextPrinter::setColor(float red, float green, float blue) {
@@ -130,7 +144,7 @@ void TextPrinter::drawFrameRate(int framesPerSecond) {
     char line[statusTextBytes];
     std::snprintf(line, sizeof line, "%3d Frame/Sec", framesPerSecond);
     rememberLast = 0;
-    printText(line, (short)(glutGet(GLUT_WINDOW_WIDTH) - frameRateRightOffset), (short)statusY,
+    printText(line, (short)(frameWidth - frameRateRightOffset), (short)statusY,
               statusTextSize);
     rememberLast = 1;
 }
@@ -145,7 +159,7 @@ void TextPrinter::checkGlError() {
         std::snprintf(description, sizeof description, "%s", known ? known : "unknown error");
         char line[statusTextBytes];
         std::snprintf(line, sizeof line, "OpenGL Error: %s", description);
-        printText(line, (short)(int)(errorLineShare * glutGet(GLUT_WINDOW_WIDTH)), (short)statusY,
+        printText(line, (short)(int)(errorLineShare * frameWidth), (short)statusY,
                   statusTextSize);
     }
     rememberLast = 1;

@@ -12,6 +12,11 @@ public:
     virtual ~TextPrinter() {}
 
     void printText(const char* text, short x, short y, float size);
+    // printText in parts, for columns of labels: the text state is set once for many strings,
+    // which draws the same pixels with far fewer draws. Nothing drawn this way is remembered.
+    void beginText();
+    void drawText(const char* text, short x, short y, float size);
+    void endText();
     void setColor(float red, float green, float blue);
     void showStatus(const char* text);
     void showStatus(const char* format, int count);

@@ -12,7 +12,7 @@ mode=${1:-}
 build_packages="cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev
   libgl1-mesa-dri libfreetype-dev fonts-dejavu-core"
 test_packages="libgtest-dev xvfb xauth xdotool x11-utils x11-apps libx11-dev libxtst-dev
-  clang libclang-rt-14-dev
+  libxfixes-dev clang libclang-rt-14-dev
   dpkg-dev file zlib1g-dev"
 
 # Installs the Debian packages that are not there yet; without root, names them and stops.

@@ -18,7 +18,8 @@ TEST_P(BadFontE2e, StartsScoresAClickAndEndsWithStatusZero) {
     waitUntilSinceWindow(2.05);
     ASSERT_TRUE(clickUntil([&] { return glowIs(isRed); }, responseSeconds)) << "no red glow";
     ASSERT_TRUE(waitForWhiteFlash(4.0)) << "no flash";
-    ASSERT_TRUE(clickUntil([&] { return yellowInBars() > 0; }, responseSeconds)) << "the click was not scored";
+    ASSERT_TRUE(clickUntil([&] { return yellowInBars() > 0; }, responseSeconds))
+        << "the click was not scored";
     ASSERT_TRUE(waitFor([&] { return !glowShows(); }, responseSeconds));
     EXPECT_NEAR(barHeight(), oneCountHigh, 1);
     EXPECT_GT(redMarkerPixels(), 10);
@@ -27,8 +28,9 @@ TEST_P(BadFontE2e, StartsScoresAClickAndEndsWithStatusZero) {
 }
 
 std::string fontName(const ::testing::TestParamInfo<FontFile>& info) {
-    static const char* const names[] = {"Good",       "Missing",    "Empty", "OneByte", "Header54",
-                                        "Zeros49206", "Random10MB", "Png",   "Folder",  "Unreadable"};
+    static const char* const names[] = {"Good",       "Missing",    "Empty", "OneByte",
+                                        "Header54",   "Zeros49206", "Random10MB",
+                                        "Png",        "Folder",     "Unreadable"};
     return names[(int)info.param];
 }
 

@@ -125,6 +125,9 @@ bool isGreen(Pixel p) {
 bool isYellow(Pixel p) {
     return p.r > 200 && p.g > 200 && p.b < 80;
 }
+bool isMarkerRed(Pixel p) {
+    return p.r > 100 && p.g < 60 && p.b < 60;
+}
 bool isDark(Pixel p) {
     return brightness(p) < 30;
 }
@@ -310,7 +313,7 @@ void E2eTest::startSnapwit(FontFile font) {
     }
     environment.push_back("DISPLAY=" + displayName);
     // Mesa's driver memory cannot be told apart from leaks; the program allocates nothing.
-    environment.push_back(std::string("ASAN_OPTIONS=detect_leaks=0:halt_on_error=1") + (getenv("XTRA") ? getenv("XTRA") : ""));
+    environment.push_back("ASAN_OPTIONS=detect_leaks=0:halt_on_error=1" + extraAsanOptions);
     environment.push_back("UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1");
     std::vector<char*> envp;
     for (std::string& text : environment) envp.push_back(text.data());
@@ -402,27 +405,23 @@ Picture E2eTest::grab(Rect area) {
     for (int y = 0; y < area.height; y++)
         for (int x = 0; x < area.width; x++) {
             unsigned long value = XGetPixel(image, x, y);
-            picture.pixels[(size_t)y * area.width + x] =
-                Pixel{(int)((value & image->red_mask) >> 16), (int)((value & image->green_mask) >> 8),
-                      (int)(value & image->blue_mask)};
+            picture.pixels[(size_t)y * area.width + x] = Pixel{
+                (int)((value & image->red_mask) >> 16), (int)((value & image->green_mask) >> 8),
+                (int)(value & image->blue_mask)};
         }
     XDestroyImage(image);
     return picture;
 }
 
-Pixel E2eTest::centrePixel() {
-    return grab(Rect{layout::centreX, layout::centreY, 1, 1}).pixels[0];
+Pixel E2eTest::glowPixel() {
+    return grab(Rect{layout::glowPoints[0][0], layout::glowPoints[0][1], 1, 1}).pixels[0];
 }
 
 bool E2eTest::glowIs(bool (*colour)(Pixel)) {
-    constexpr int reach = 60;
-    Picture across = grab(Rect{layout::centreX - reach, layout::centreY, 2 * reach + 1, 1});
-    Picture down = grab(Rect{layout::centreX, layout::centreY - reach, 1, 2 * reach + 1});
-    return colour(across.at(layout::centreX, layout::centreY)) &&
-           colour(across.at(layout::centreX - reach, layout::centreY)) &&
-           colour(across.at(layout::centreX + reach, layout::centreY)) &&
-           colour(down.at(layout::centreX, layout::centreY - reach)) &&
-           colour(down.at(layout::centreX, layout::centreY + reach));
+    Picture samples = grab(layout::glowSamples);
+    for (const auto& point : layout::glowPoints)
+        if (!colour(samples.at(point[0], point[1]))) return false;
+    return true;
 }
 
 bool E2eTest::glowShows() {
@@ -494,7 +493,7 @@ int E2eTest::yellowInBars() {
 }
 
 int E2eTest::redMarkerPixels() {
-    return grab(layout::graphMarkers).count([](Pixel p) { return p.r > 100 && p.g < 60 && p.b < 60; });
+    return grab(layout::graphMarkers).count(isMarkerRed);
 }
 
 int E2eTest::barHeight() {
@@ -506,7 +505,8 @@ int E2eTest::barHeight() {
     int tallest = 0;
     for (int x = columns.x; x < columns.x + columns.width; x++) {
         int rows = 0;
-        for (int y = layout::histogramBase; y >= columns.y && isYellow(picture.at(x, y)); y--) rows++;
+        for (int y = layout::histogramBase; y >= columns.y && isYellow(picture.at(x, y)); y--)
+            rows++;
         tallest = std::max(tallest, rows);
     }
     return tallest;
@@ -518,7 +518,8 @@ bool E2eTest::windowSize(int& width, int& height, int& x, int& y) {
     width = attributes.width;
     height = attributes.height;
     Window child;
-    XTranslateCoordinates(display, snapwitWindow, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    XTranslateCoordinates(display, snapwitWindow, DefaultRootWindow(display), 0, 0, &x, &y,
+                          &child);
     return true;
 }
 
@@ -534,10 +535,12 @@ bool E2eTest::waitForWindowSize(int width, int height, double timeoutSeconds) {
 Window E2eTest::findMenuWindow() {
     Window root, parent, *children = nullptr, menu = 0;
     unsigned count = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return 0;
     for (unsigned i = 0; i < count && !menu; i++) {
         XWindowAttributes attributes;
-        if (children[i] != snapwitWindow && XGetWindowAttributes(display, children[i], &attributes) &&
+        if (children[i] != snapwitWindow &&
+            XGetWindowAttributes(display, children[i], &attributes) &&
             attributes.override_redirect && attributes.map_state == IsViewable)
             menu = children[i];
     }
@@ -575,7 +578,8 @@ bool E2eTest::waitForExit(double timeoutSeconds, int& status) {
 void E2eTest::expectExitStatusZero(double timeoutSeconds) {
     int status = 0;
     ASSERT_TRUE(waitForExit(timeoutSeconds, status)) << "snapwit did not end";
-    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status) << "\n" << stderrText();
+    EXPECT_TRUE(WIFEXITED(status))
+        << "ended by signal " << WTERMSIG(status) << "\n" << stderrText();
     if (WIFEXITED(status)) {
         EXPECT_EQ(WEXITSTATUS(status), 0);
     }

@@ -27,6 +27,7 @@ bool isWhite(Pixel p);
 bool isRed(Pixel p);
 bool isGreen(Pixel p);
 bool isYellow(Pixel p);
+bool isMarkerRed(Pixel p);  // the graph's glow dots, red fading to black
 bool isDark(Pixel p);
 
 struct Rect {
@@ -35,8 +36,11 @@ struct Rect {
 
 // Where Snapwit draws on a 1280 by 720 screen (y from the top).
 namespace layout {
-constexpr int centreX = 640;
-constexpr int centreY = 360;
+// The glow is a disc of 0.7 H radius round the centre (640, 360). It is sampled at points below
+// the diagonal that the sliding title follows and below all text, so that nothing drawn over the
+// glow can hide it.
+constexpr int glowPoints[][2] = {{600, 400}, {530, 400}, {670, 440}, {600, 460}, {560, 440}};
+constexpr Rect glowSamples{530, 400, 141, 61};
 constexpr Rect countLines{955, 18, 140, 64};    // "# Tries", "# Early", "# Misses" from x = 0.75 W
 constexpr Rect leftOfCountLines{900, 18, 52, 64};
 constexpr Rect triesNumber{1040, 22, 56, 17};
@@ -101,7 +105,7 @@ protected:
     bool waitFor(const std::function<bool()>& condition, double timeoutSeconds, int pollMs = 2);
 
     Picture grab(Rect area);
-    Pixel centrePixel();
+    Pixel glowPixel();  // the first glow point
     // A picture taken while no glow shows, so that flashes do not disturb it.
     Picture grabQuiet(Rect area);
 
@@ -114,8 +118,7 @@ protected:
     bool clickUntil(const std::function<bool()>& seen, double timeoutSeconds);
 
     // Reaction-test shortcuts.
-    // The glow covers the centre and the points 60 pixels around it, which no text can cover all
-    // at once (the sliding title passes the centre at 4 s).
+    // True when every glow point has the colour.
     bool glowIs(bool (*colour)(Pixel));
     bool glowShows();
     bool waitForWhiteFlash(double timeoutSeconds);
@@ -137,6 +140,8 @@ protected:
     void quickExit();  // Escape twice, then status 0 expected at once
     long residentKilobytes();
     std::string stderrText() const;
+
+    std::string extraAsanOptions;  // appended to the child's ASAN_OPTIONS, each after a colon
 
     Display* display = nullptr;
     Window snapwitWindow = 0;

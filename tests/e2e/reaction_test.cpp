@@ -3,9 +3,17 @@
 
 #include <X11/keysym.h>
 
+#include <cmath>
+
 namespace {
 
 constexpr int oneCountHigh = 17;  // a bar grows by its width, 17 pixels on a 1280-wide screen
+constexpr int firstBinX = 128;    // bins 34 pixels apart from a tenth of the width
+constexpr int binStep = 34;
+constexpr double graphFirstX = 160.0;   // the graph's points start at an eighth of the width
+constexpr double graphMiddleY = 360.0;  // from the bottom: value 13 at half the height,
+constexpr double pixelsPerSixtieth = 18.0;  // 0.025 of the height per sixtieth
+constexpr double graphMiddleValue = 13.0;
 
 class ReactionE2e : public E2eTest {
 protected:
@@ -20,12 +28,46 @@ protected:
     int earlyChange() { return maskDifference(early, grabQuiet(layout::earlyNumber)); }
     int missesChange() { return maskDifference(misses, grabQuiet(layout::missesNumber)); }
     bool glowIsRed() { return glowIs(isRed); }
+    bool noTimeShows() { return yellowInBars() == 0 && redMarkerPixels() == 0; }
+
+    // The bin of the leftmost bar, from its left edge.
+    int leftmostBarBin() {
+        Picture bars = grab(layout::histogramBars);
+        for (int x = bars.area.x; x < bars.area.x + bars.area.width; x++) {
+            int yellow = 0;
+            for (int y = bars.area.y; y < bars.area.y + bars.area.height; y++)
+                yellow += isYellow(bars.at(x, y));
+            if (yellow > bars.area.height / 2)
+                return (int)std::lround((x - firstBinX) / (double)binStep);
+        }
+        return -1;
+    }
+
+    // Where the first graph point's red marker is centred, in sixtieths read off its height.
+    void firstMarker(double& x, double& value) {
+        Picture area = grab(layout::graphMarkers);
+        double sumX = 0, sumY = 0;
+        int n = 0;
+        for (int y = area.area.y; y < area.area.y + area.area.height; y++)
+            for (int px = area.area.x; px < area.area.x + area.area.width; px++) {
+                Pixel p = area.at(px, y);
+                if (isMarkerRed(p)) {
+                    sumX += px + 0.5;
+                    sumY += y + 0.5;
+                    n++;
+                }
+            }
+        x = n ? sumX / n : -1;
+        double fromBottom = n ? screenHeight - sumY / n : -1;
+        value = (fromBottom - graphMiddleY) / pixelsPerSixtieth + graphMiddleValue;
+    }
     
 
     // Waits for the flash and clicks it, holding the button until the bar shows.
     void clickNextFlash(double timeoutSeconds) {
         ASSERT_TRUE(waitForWhiteFlash(timeoutSeconds)) << "no flash";
-        ASSERT_TRUE(clickUntil([&] { return yellowInBars() > 0; }, responseSeconds)) << "the click was not scored";
+        ASSERT_TRUE(clickUntil([&] { return yellowInBars() > 0; }, responseSeconds))
+            << "the click was not scored";
         ASSERT_TRUE(waitFor([&] { return !glowShows(); }, responseSeconds));
     }
 };
@@ -40,13 +82,30 @@ TEST_F(ReactionE2e, FlashShowsAtTheCentreBetween3And6SecondsAndAClickCountsOnce)
     ASSERT_TRUE(waitForWhiteFlash(8.0)) << "no flash";
     EXPECT_GE(sinceSpawn(), 3.0) << "flash before 3 s";
     EXPECT_LE(sinceWindow(), 6.3) << "flash after 6 s";
-    ASSERT_TRUE(clickUntil([&] { return yellowInBars() > 0; }, responseSeconds)) << "the click was not scored";
+    // Centred: as bright 250 pixels left as right of the centre, and 200 above as below.
+    Picture across = grab(Rect{390, 560, 501, 1});
+    Picture down = grab(Rect{640, 160, 1, 401});
+    EXPECT_GT(across.at(390, 560).r, 50);
+    EXPECT_NEAR(across.at(390, 560).r, across.at(890, 560).r, 15);
+    EXPECT_GT(down.at(640, 160).r, 50);
+    EXPECT_NEAR(down.at(640, 160).r, down.at(640, 560).r, 15);
+    ASSERT_TRUE(clickUntil([&] { return yellowInBars() > 0; }, responseSeconds))
+        << "the click was not scored";
     ASSERT_TRUE(waitFor([&] { return !glowShows(); }, responseSeconds));
 
     // One bar one count high, one red point on the graph, and the tries count changed.
     EXPECT_GT(yellowInBars(), 150);
     EXPECT_NEAR(barHeight(), oneCountHigh, 1);
     EXPECT_GT(redMarkerPixels(), 10);
+    // The bar stands in the bin of the whole sixtieths that the graph point shows.
+    double markerX, value;
+    firstMarker(markerX, value);
+    EXPECT_NEAR(markerX, graphFirstX, 1.0);
+    EXPECT_GT(value, 0.0);
+    EXPECT_LT(value, 30.0);
+    int bin = leftmostBarBin();
+    EXPECT_TRUE(bin == (int)std::floor(value - 0.1) || bin == (int)std::floor(value + 0.1))
+        << "bar in bin " << bin << " for a point at " << value << " sixtieths";
     EXPECT_GT(triesChange(), 5);
     EXPECT_EQ(earlyChange(), 0);
     EXPECT_EQ(missesChange(), 0);
@@ -92,7 +151,7 @@ TEST_F(ReactionE2e, EraseRemovesTheOnlyTimeAndResetStartsAFreshRoundWithoutTheGr
     EXPECT_GT(yellowInBars(), 150);
 
     character('e');
-    EXPECT_TRUE(waitFor([&] { return yellowInBars() == 0 && redMarkerPixels() == 0; }, responseSeconds))
+    EXPECT_TRUE(waitFor([&] { return noTimeShows(); }, responseSeconds))
         << "the erased time still shows";
     EXPECT_EQ(triesChange(), 0);
 
@@ -105,7 +164,7 @@ TEST_F(ReactionE2e, EraseRemovesTheOnlyTimeAndResetStartsAFreshRoundWithoutTheGr
     EXPECT_GT(triesChange(), 5);
 
     character('r');
-    EXPECT_TRUE(waitFor([&] { return yellowInBars() == 0 && redMarkerPixels() == 0; }, responseSeconds))
+    EXPECT_TRUE(waitFor([&] { return noTimeShows(); }, responseSeconds))
         << "the reset left the bar or the point";
     EXPECT_EQ(triesChange(), 0);
     EXPECT_EQ(earlyChange(), 0);

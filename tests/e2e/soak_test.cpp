@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr double stormSeconds = 30.0;
+constexpr double stormSeconds = 62.0;
 constexpr double baselineAfterSeconds = 10.0;
 constexpr double probeEverySeconds = 10.0;
 constexpr double memorySlack = 0.05;
@@ -131,10 +131,12 @@ protected:
         button(1, false);
     }
 
-    // The program still draws: the help screen toggles, whatever state the storm left behind.
+    // The program still draws: after a reset (the storm may have left trails that keep everything
+    // ever drawn, at full blanking with clearing off), the help screen toggles.
     void expectDrawing() {
         restoreFullSize();
-        Picture before = grab(layout::helpText);
+        character('r');
+        Picture before = grabQuiet(layout::helpText);
         character('?');
         EXPECT_TRUE(waitFor([&] { return maskDifference(before, grab(layout::helpText)) > 50; },
                             responseSeconds, 10))
@@ -151,6 +153,11 @@ protected:
 TEST_F(SoakE2e, AMinuteOfRandomInputKeepsItDrawingSilentAndFlatThenEscapeEndsIt) {
     if (const char* seed = std::getenv("SNAPWIT_SOAK_SEED")) random.seed((unsigned)std::atol(seed));
     findSpareKeycode();
+    // Resident size is to measure the program, not the sanitizer's bookkeeping: freed blocks held
+    // back to catch use after free, and a stack trace stored for every new allocation site. Both
+    // grow it by more than 5 % in a minute (429 to 472 MB seen) while the plain build stays flat.
+    // The program itself allocates nothing on the heap, so no check of its code is lost.
+    extraAsanOptions = ":quarantine_size_mb=0:malloc_context_size=0";
     startSnapwit();
     ASSERT_TRUE(waitForWindowSize(screenWidth, screenHeight, 10.0));
     std::vector<KeyStroke> keys = keyBytes();
@@ -163,7 +170,6 @@ TEST_F(SoakE2e, AMinuteOfRandomInputKeepsItDrawingSilentAndFlatThenEscapeEndsIt)
     int actions = 0;
     while (sinceWindow() < stormSeconds) {
         int action = uniform(0, 99);
-        if (const char* mix = getenv("MIX")) { int m = atoi(mix); if (m==0) action = uniform(0,54); if (m==1) action = 60; if (m==2) action=80; if (m==3) action=90; if (m==4) action=95; }
         if (action < 55) {
             strike(keys[nextKey]);  // in turn, so that every byte comes up
             nextKey = (nextKey + 1) % keys.size();
@@ -180,7 +186,8 @@ TEST_F(SoakE2e, AMinuteOfRandomInputKeepsItDrawingSilentAndFlatThenEscapeEndsIt)
         ASSERT_TRUE(alive()) << "ended during the storm after " << actions << " actions\n"
                              << stderrText();
         if (HasFatalFailure()) return;
-        if (baseline < 0 && sinceWindow() >= baselineAfterSeconds) baseline = settledResidentKilobytes();
+        if (baseline < 0 && sinceWindow() >= baselineAfterSeconds)
+            baseline = settledResidentKilobytes();
         if (sinceWindow() >= nextProbe) {
             expectDrawing();
             nextProbe += probeEverySeconds;
