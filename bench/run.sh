@@ -17,7 +17,7 @@ cd "$build"
 on_screen() {  # width height command...
     size="$1x$2"
     shift 2
-    xvfb-run -a -s "-screen 0 ${size}x24" "$@"
+    xvfb-run -a -s "-screen 0 ${size}x24 -noreset" "$@"
 }
 
 echo "== frame cost (median of $rounds rounds of $frames frames)"

@@ -42,9 +42,13 @@ configure_and_build() {  # folder, extra CMake options...
 }
 
 # Runs a tree's tests on a private X server with a screen large enough for every test window.
-run_tests() {  # folder
-    xvfb-run -a -s "-screen 0 1920x1200x24" \
-        ctest --test-dir "$1" --output-on-failure -j "$(nproc)"
+# -noreset: by default the server resets whenever its last client leaves, and a test starting
+# during that reset cannot connect.
+run_tests() {  # folder, extra ctest options...
+    folder=$1
+    shift
+    xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" \
+        ctest --test-dir "$folder" --output-on-failure -j "$(nproc)" "$@"
 }
 
 case "$mode" in
@@ -66,8 +70,7 @@ case "$mode" in
         CC=clang CXX=clang++ cmake -S "$top" -B "$top/build-fuzz" \
             -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSNAPWIT_FUZZ=ON >/dev/null
         cmake --build "$top/build-fuzz" -j "$(nproc)" --target fuzzers
-        xvfb-run -a -s "-screen 0 1920x1200x24" \
-            ctest --test-dir "$top/build-fuzz" -L fuzz --output-on-failure -j "$(nproc)"
+        run_tests "$top/build-fuzz" -L fuzz
         ;;
     *)
         echo "usage: tools/build.sh run|test" >&2
