@@ -3,6 +3,7 @@
 //   snapwit_bench frames WIDTH HEIGHT FRAMES ROUNDS   median frame times, heavy against floor
 //   snapwit_bench cpu FRAMES                          heavy frames only, for callgrind
 //   snapwit_bench heap FRAMES                         heap allocations while heavy frames draw
+//   snapwit_bench parts WIDTH HEIGHT FRAMES ROUNDS    the heavy frame with one layer off at a time
 //   snapwit_bench pixels FILE                         the heavy frames' pixels, to compare builds
 //
 // The window is opened at the given size; the clock is set by the benchmark, 16 ms per frame.
@@ -160,6 +161,44 @@ bool heapCounterWorks() {
     return counts.fromProgram == 1;
 }
 
+void heavyFrameWithoutGlow() {
+    clockMilliseconds += frameMilliseconds;
+    elapsedMilliseconds = clockMilliseconds;
+    reactionTest.flashColorTime = -1.0f;
+    drawFrame();
+    glutSwapBuffers();
+}
+
+// Where the time goes: each layer of the heaviest frame taken away in turn.
+void timeParts(int frames, int rounds) {
+    struct Part {
+        const char* name;
+        void (*frame)();
+        void (*change)();
+    };
+    const Part parts[] = {
+        {"all layers", heavyFrame, [] {}},
+        {"no glow", heavyFrameWithoutGlow, [] {}},
+        {"no help screen", heavyFrame, [] { showHelp = 0; }},
+        {"no status, fps", heavyFrame, [] { textPrinter.statusExpiry = 0.0; settings.showFps = 0; }},
+        {"no results", heavyFrame, [] { reactionTest.reset(elapsedSeconds); reactionTest.waitDelay = 1e9f; }},
+        {"trails", heavyFrame, [] { settings.clearEachFrame = 0; }},
+    };
+    double floor[maxRounds];
+    for (int round = 0; round < rounds; round++) floor[round] = timeFrames(floorFrame, frames);
+    double floorUs = median(floor, rounds);
+    std::printf("%4dx%-4d floor %8.1f us/frame\n", windowWidth, windowHeight, floorUs);
+    for (const Part& part : parts) {
+        double times[maxRounds];
+        enterHeaviestState(false);
+        part.change();
+        for (int i = 0; i < 20; i++) part.frame();
+        for (int round = 0; round < rounds; round++) times[round] = timeFrames(part.frame, frames);
+        double us = median(times, rounds);
+        std::printf("  %-16s %8.1f us/frame, %8.1f above the floor\n", part.name, us, us - floorUs);
+    }
+}
+
 int argument(int argc, char** argv, int index, int fallback) {
     return argc > index ? std::atoi(argv[index]) : fallback;
 }
@@ -195,6 +234,9 @@ int main(int argc, char** argv) {
                     "and libraries included)\n",
                     frames, counts.fromProgram, counts.total);
         return counts.fromProgram == 0 ? 0 : 1;
+    } else if (std::strcmp(mode, "parts") == 0) {
+        openWindow(argument(argc, argv, 2, 1280), argument(argc, argv, 3, 720));
+        timeParts(argument(argc, argv, 4, 200), std::min(argument(argc, argv, 5, 5), maxRounds));
     } else if (std::strcmp(mode, "pixels") == 0 && argc > 2) {
         return dumpPixels(argv[2]);
     } else {
