@@ -3,8 +3,9 @@
 #include <GL/freeglut.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 #include <thread>
 
 #include "app/clock.h"
@@ -13,6 +14,7 @@
 #include "app/window.h"
 #include "test/reaction_test.h"
 #include "text/text_printer.h"
+#include "text/textures.h"
 
 namespace {
 
@@ -39,18 +41,23 @@ public:
 
 }  // namespace
 
-void resizeWindow(int width, int height) {
-    glutReshapeWindow(width, height);
+bool waitForWindowSize(int width, int height) {
     // Waiting on the X server's answer, not on program time; generous for a loaded machine.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
         glutMainLoopEvent();
         if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height &&
             windowWidth == width && windowHeight == height)
-            return;
+            return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    FAIL() << "window did not reach " << width << "x" << height;
+    return false;
+}
+
+void resizeWindow(int width, int height) {
+    glutReshapeWindow(width, height);
+    if (!waitForWindowSize(width, height))
+        FAIL() << "window did not reach " << width << "x" << height;
 }
 
 void resetProgram() {
@@ -143,24 +150,76 @@ void clearToBlack() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+GLint integerState(GLenum name) {
+    GLint value = -1;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+GLfloat floatState(GLenum name) {
+    GLfloat value = -1;
+    glGetFloatv(name, &value);
+    return value;
+}
+
 void expectBaseGlState() {
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
     EXPECT_FALSE(glIsEnabled(GL_LINE_STIPPLE));
-    GLint source = 0, destination = 0, alphaFunction = 0;
-    GLfloat alphaReference = -1;
+    EXPECT_EQ(integerState(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(integerState(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(integerState(GL_ALPHA_TEST_FUNC), GL_GREATER);
+    EXPECT_EQ(floatState(GL_ALPHA_TEST_REF), 0.0f);
     GLboolean depthWrites = GL_FALSE;
-    glGetIntegerv(GL_BLEND_SRC, &source);
-    glGetIntegerv(GL_BLEND_DST, &destination);
-    glGetIntegerv(GL_ALPHA_TEST_FUNC, &alphaFunction);
-    glGetFloatv(GL_ALPHA_TEST_REF, &alphaReference);
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-    EXPECT_EQ(source, GL_SRC_ALPHA);
-    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_EQ(alphaFunction, GL_GREATER);
-    EXPECT_EQ(alphaReference, 0.0f);
     EXPECT_TRUE(depthWrites);
+}
+
+void expectColourState(GLenum name, float r, float g, float b, float a) {
+    GLfloat colour[4] = {-1, -1, -1, -1};
+    glGetFloatv(name, colour);
+    EXPECT_EQ(colour[0], r);
+    EXPECT_EQ(colour[1], g);
+    EXPECT_EQ(colour[2], b);
+    EXPECT_EQ(colour[3], a);
+}
+
+void expectStartUpTextureList() {
+    EXPECT_EQ(textureCount, 2);
+    EXPECT_NE(textureNames[0], 0u);
+    EXPECT_NE(textureNames[1], 0u);
+    EXPECT_NE(textureNames[0], textureNames[1]);
+    EXPECT_EQ(textPrinter.fontTexture, textureNames[0]);
+    EXPECT_EQ(reactionTest.flashTexture, textureNames[1]);
+}
+
+namespace {
+
+constexpr int ranOnCode = 7;  // a child that lived through its steps ends with this
+
+}  // namespace
+
+void expectExitAtFrame(const std::function<void()>& steps, int ms, const char* atExit) {
+    std::string before = "alive before the frame at " + std::to_string(ms) + " ms\n";
+    EXPECT_EXIT(
+        {
+            steps();
+            std::fprintf(stderr, "%s", before.c_str());
+            frameAt(ms);
+            std::fprintf(stderr, "alive after the frame at %d ms\n", ms);
+        },
+        ::testing::ExitedWithCode(0), before + atExit + "$");
+}
+
+void expectFramesRunOn(const std::function<void()>& steps) {
+    EXPECT_EXIT(
+        {
+            steps();
+            std::fprintf(stderr, "ran on\n");
+            std::exit(ranOnCode);
+        },
+        ::testing::ExitedWithCode(ranOnCode), "ran on\n$");
 }
 
 int main(int argc, char** argv) {

@@ -5,6 +5,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 constexpr int testWindowWidth = 1000;
 constexpr int testWindowHeight = 800;
 
@@ -12,7 +14,11 @@ struct Rgba {
     int r, g, b, a;
 };
 
-// Resizes the test window and waits, bounded, until GLUT and onReshape both report the size.
+// Pumps GLUT's events, bounded, until GLUT and onReshape both report the size; false if they
+// never do.
+bool waitForWindowSize(int width, int height);
+
+// Resizes the test window and waits until the size is reached; a failure if it is not.
 void resizeWindow(int width, int height);
 
 // Puts every global of the program back to its state right after start-up, with the clock at 0,
@@ -21,6 +27,11 @@ void resetProgram();
 
 // Sets the millisecond clock and draws one frame through drawFrame (no swap).
 void frameAt(int milliseconds);
+
+// The first value the generator gives after a seed, worked out apart from the program's own.
+inline int firstValueAfterSeed(unsigned seed) {
+    return (int)(((seed * 214013u + 2531011u) >> 16) & 0x7FFF);
+}
 
 // Pixels of the back buffer, (0, 0) at the bottom left.
 Rgba pixelAt(int x, int y);
@@ -34,8 +45,26 @@ int countLit(int x, int y, int width, int height, int threshold = 24);
 // Clears the colour buffer to black.
 void clearToBlack();
 
+// One integer or float of GL state, -1 if GL gives none.
+GLint integerState(GLenum name);
+GLfloat floatState(GLenum name);
+
 // Expects the base GL state every drawing operation must leave behind.
 void expectBaseGlState();
+
+// Expects a four-float state, such as the clear or fog colour, to be exactly (r, g, b, a).
+void expectColourState(GLenum name, float r, float g, float b, float a);
+
+// Expects the texture list start-up leaves: the font as entry 0 and the glow as entry 1, two
+// different names, each held by its user.
+void expectStartUpTextureList();
+
+// In a child process: runs the steps, then draws the frame at `ms`. Expects that frame, and no
+// earlier one, to end the process with code 0; `atExit` is what exit handlers print after it.
+void expectExitAtFrame(const std::function<void()>& steps, int ms, const char* atExit = "");
+
+// In a child process: runs the steps and expects the process to live through all of them.
+void expectFramesRunOn(const std::function<void()>& steps);
 
 // A fixture that resets the program before every test.
 class ProgramTest : public ::testing::Test {

@@ -14,6 +14,7 @@
 #include "app/window.h"
 #include "test/reaction_test.h"
 #include "tests/support/gl_test.h"
+#include "tests/support/screen.h"
 #include "text/text_printer.h"
 #include "text/textures.h"
 
@@ -60,17 +61,11 @@ void holdFlashBack() {
     reactionTest.waitDelay = 1.0e4f;
 }
 
-void paintWhite() {
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0, 0, 0, 1);
-}
-
 // A white picture that the frame neither clears nor darkens, so only the fade quads dim it.
 void keepWhitePicture() {
     settings.clearEachFrame = 0;
     settings.blanking = 1.0f;
-    paintWhite();
+    fillWindow(1.0f, 1.0f, 1.0f);
 }
 
 int barPixels(int y, int height) {
@@ -79,6 +74,22 @@ int barPixels(int y, int height) {
 
 int statusPixels() {
     return countLit(0, statusRowsBottom, statusRowsWidth, statusRowsHeight);
+}
+
+// The width of the windows the viewport test uses.
+constexpr int viewTestWidth = 800;
+
+// Sets the letterbox and the view; expects a viewport the whole 800-pixel width across, from row
+// `bottom` and `height` rows high.
+void expectLetterboxViewport(int letterbox, int bottom, int height) {
+    settings.letterbox = letterbox;
+    setupView();
+    GLint viewport[4] = {-1, -1, -1, -1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0) << "letterbox " << letterbox;
+    EXPECT_EQ(viewport[1], bottom) << "letterbox " << letterbox;
+    EXPECT_EQ(viewport[2], viewTestWidth) << "letterbox " << letterbox;
+    EXPECT_EQ(viewport[3], height) << "letterbox " << letterbox;
 }
 
 // Reports, as the process ends, whether the textures are gone and in how many calls.
@@ -121,30 +132,13 @@ TEST_F(FrameTest, FrameRateShows30UntilOneSecondThenCountsAndCatchesUpAfterAStal
 }
 
 TEST_F(FrameTest, LetterboxViewportKeepsTheMiddleBandUnderAWholeWindowProjection) {
-    GLint viewport[4];
-    resizeWindow(800, 1000);
-    settings.letterbox = 6;
-    setupView();
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 0);
-    EXPECT_EQ(viewport[1], 300);
-    EXPECT_EQ(viewport[2], 800);
-    EXPECT_EQ(viewport[3], 400);
-
-    settings.letterbox = 0;
-    setupView();
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[1], 0);
-    EXPECT_EQ(viewport[2], 800);
-    EXPECT_EQ(viewport[3], 1000);
+    resizeWindow(viewTestWidth, 1000);
+    expectLetterboxViewport(6, 300, 400);
+    expectLetterboxViewport(0, 0, 1000);
 
     // Both edges are truncated: 39.5 and 750.5 become 39 and 750.
-    resizeWindow(800, 790);
-    settings.letterbox = 1;
-    setupView();
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[1], 39);
-    EXPECT_EQ(viewport[3], 711);
+    resizeWindow(viewTestWidth, 790);
+    expectLetterboxViewport(1, 39, 711);
 
     GLfloat projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
@@ -239,8 +233,8 @@ TEST_F(FrameTest, ExitAskedForAtHalfASecondFadesFromTwoSecondsOnWithAlphaThreeQu
 }
 
 TEST_F(FrameTest, ExitAskedForAtHalfASecondEndsTheProgramAtTheFirstFrameAfterTwoAndAHalf) {
-    EXPECT_EXIT(
-        {
+    expectExitAtFrame(
+        [] {
             std::atexit(reportTexturesAtExit);
             frameAt(500);
             exitFadeStart = elapsedSeconds;
@@ -248,36 +242,27 @@ TEST_F(FrameTest, ExitAskedForAtHalfASecondEndsTheProgramAtTheFirstFrameAfterTwo
             frameAt(1999);
             frameAt(2000);
             frameAt(2500);
-            std::fprintf(stderr, "alive at 2.5 s\n");
-            frameAt(2501);
-            std::fprintf(stderr, "still alive after 2.5 s\n");
         },
-        ::testing::ExitedWithCode(0), "alive at 2.5 s\ntextures left 0, delete calls 1\n$");
+        2501, "textures left 0, delete calls 1\n");
 }
 
 TEST_F(FrameTest, SecondExitRequestEndsTheProgramAtTheNextFrameButNotBeforeTwoSeconds) {
-    EXPECT_EXIT(
-        {
+    expectExitAtFrame(
+        [] {
             frameAt(3000);
             exitFadeStart = elapsedSeconds;
             frameAt(3500);
             exitFadeStart = elapsedSeconds - 5.0f;
-            std::fprintf(stderr, "asked twice\n");
-            frameAt(3510);
-            std::fprintf(stderr, "still running\n");
         },
-        ::testing::ExitedWithCode(0), "asked twice\n$");
-    EXPECT_EXIT(
-        {
+        3510);
+    expectExitAtFrame(
+        [] {
             frameAt(1000);
             exitFadeStart = elapsedSeconds - 5.0f;
             frameAt(1010);
             frameAt(1999);
-            std::fprintf(stderr, "alive at 1.999 s\n");
-            frameAt(2000);
-            std::fprintf(stderr, "still running\n");
         },
-        ::testing::ExitedWithCode(0), "alive at 1.999 s\n$");
+        2000);
 }
 
 TEST_F(FrameTest, TrailsDarkenThePreviousPictureByBlankingTimesFrameLengthTimes40) {
@@ -293,7 +278,7 @@ TEST_F(FrameTest, TrailsDarkenThePreviousPictureByBlankingTimesFrameLengthTimes4
     int ms = 10000;
     for (Case c : {Case{0.75f, 10, 178}, Case{0.5f, 25, 128}, Case{0.25f, 40, 153},
                    Case{0.9f, 50, 0}, Case{1.0f, 50, 255}}) {
-        paintWhite();
+        fillWindow(1.0f, 1.0f, 1.0f);
         settings.blanking = c.blanking;
         ms += c.frameMs;
         frameAt(ms);
@@ -310,20 +295,20 @@ TEST_F(FrameTest, ClearRequestClearsOnceWhateverTheTrailsAndIsReset) {
     frameAt(10000);
     for (float blanking : {1.0f, 0.75f}) {
         settings.blanking = blanking;
-        paintWhite();
+        fillWindow(1.0f, 1.0f, 1.0f);
         clearRequest = 1;
         frameAt(10020);
         EXPECT_EQ(pixelAt(emptyX, emptyY).r, 0) << blanking;
         EXPECT_EQ(clearRequest, 0);
     }
     settings.blanking = 1.0f;
-    paintWhite();
+    fillWindow(1.0f, 1.0f, 1.0f);
     frameAt(10040);
     EXPECT_EQ(pixelAt(emptyX, emptyY).r, 255);
 
     // Clearing every frame, and the depth buffer cleared whatever the mode.
     settings.clearEachFrame = 1;
-    paintWhite();
+    fillWindow(1.0f, 1.0f, 1.0f);
     glClearDepth(0.25);
     glClear(GL_DEPTH_BUFFER_BIT);
     glClearDepth(1.0);
@@ -372,7 +357,7 @@ TEST_F(FrameTest, LineAndPointModesChangeOnlyTheReactionTestLayer) {
     // A fade quad drawn straight into the reaction test's view is still filled.
     for (int mode : {1, 2}) {
         settings.polygonMode = mode;
-        paintWhite();
+        fillWindow(1.0f, 1.0f, 1.0f);
         setupView();
         drawFadeQuad(0.5f);
         EXPECT_NEAR(pixelAt(emptyX, emptyY).r, 128, 2) << mode;
@@ -381,16 +366,8 @@ TEST_F(FrameTest, LineAndPointModesChangeOnlyTheReactionTestLayer) {
 }
 
 TEST_F(FrameTest, FogDistancesFollowCameraZAndRangeOnlyWhileFogIsOn) {
-    auto fogStart = [] {
-        GLfloat value = 0;
-        glGetFloatv(GL_FOG_START, &value);
-        return value;
-    };
-    auto fogEnd = [] {
-        GLfloat value = 0;
-        glGetFloatv(GL_FOG_END, &value);
-        return value;
-    };
+    auto fogStart = [] { return floatState(GL_FOG_START); };
+    auto fogEnd = [] { return floatState(GL_FOG_END); };
     settings.cameraZ = 0.7f;
     settings.fogRange = 1.5f;
     setupView();

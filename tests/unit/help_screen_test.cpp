@@ -5,59 +5,19 @@
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "app/frame.h"
 #include "app/settings.h"
 #include "test/reaction_test.h"
 #include "tests/support/gl_test.h"
+#include "tests/support/screen.h"
 #include "text/text_printer.h"
 
 namespace {
 
 constexpr int W = testWindowWidth;
 constexpr int H = testWindowHeight;
-
-// A rectangle of the back buffer, bottom row first.
-struct Region {
-    int x, y, width, height;
-    std::vector<unsigned char> rgba;
-
-    const unsigned char* at(int px, int py) const {
-        return rgba.data() + ((py - y) * width + (px - x)) * 4;
-    }
-    bool lit(int px, int py) const {
-        const unsigned char* p = at(px, py);
-        return p[0] > 24 || p[1] > 24 || p[2] > 24;
-    }
-};
-
-Region capture(int x, int y, int width, int height) {
-    Region region{x, y, width, height, std::vector<unsigned char>(width * height * 4)};
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, region.rgba.data());
-    return region;
-}
-
-// Pixels that differ between two captures, counted within the window rectangle given.
-int differingPixels(const Region& a, const Region& b, int x, int y, int width, int height) {
-    int count = 0;
-    for (int py = y; py < y + height; py++)
-        for (int px = x; px < x + width; px++)
-            if (std::memcmp(a.at(px, py), b.at(px, py), 3) != 0) count++;
-    return count;
-}
-
-int litPixels(const Region& r, int x, int y, int width, int height) {
-    int count = 0;
-    for (int py = y; py < y + height; py++)
-        for (int px = x; px < x + width; px++)
-            if (r.lit(px, py)) count++;
-    return count;
-}
 
 // The lowest rows of the runs of lit pixels in one column, from the bottom up, with their lengths.
 struct LitRun {
@@ -76,33 +36,6 @@ std::vector<LitRun> litRuns(int column, int windowHeight) {
     }
     return runs;
 }
-
-// A 128 by 128 texture that is white in every cell, so every glyph fills its whole quad.
-GLuint whiteSheet() {
-    static GLuint name = 0;
-    if (name == 0) {
-        static unsigned char white[128 * 128 * 4];
-        std::memset(white, 255, sizeof white);
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 128, 128, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
-        glBindTexture(GL_TEXTURE_2D, 0);
-    }
-    return name;
-}
-
-// Swaps the white sheet in as the font for one scope and puts the real font back after.
-class WhiteFont {
-public:
-    WhiteFont() : saved(textPrinter.fontTexture) { textPrinter.fontTexture = whiteSheet(); }
-    ~WhiteFont() { textPrinter.fontTexture = saved; }
-
-private:
-    GLuint saved;
-};
 
 // Distances of the lines' bottom edges below the top edge, after the title's, for a top of 80.
 const int lineDepths[] = {102, 118, 134, 150, 170, 186, 202, 218, 234, 250, 266};

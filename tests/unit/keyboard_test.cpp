@@ -7,8 +7,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 
@@ -17,22 +15,12 @@
 #include "app/settings.h"
 #include "app/window.h"
 #include "test/reaction_test.h"
+#include "tests/support/commands.h"
 #include "tests/support/gl_test.h"
+#include "tests/support/screen.h"
 #include "text/text_printer.h"
 
 namespace {
-
-constexpr int keyMs = 10000;  // past the fade-in and the title, so only the status line draws
-constexpr float keySeconds = 10.0f;
-constexpr double statusShownSeconds = 3.0;  // how long a status message stays
-const char untouchedText[] = "untouched";
-constexpr double untouchedExpiry = 1.25;
-constexpr int statusTop = 25;          // glyph bottoms sit this far below the window's top
-constexpr int statusGlyphHeight = 20;
-constexpr int minStatusPixels = 20;    // even "b: 3" lights far more than this
-constexpr int runOnCode = 7;           // a child that ran every frame ends with this
-
-enum class Shown { drawn, set, none };
 
 // One key pressed from the state after a reset: what it shows, how, and what it changes.
 struct KeyRow {
@@ -51,49 +39,9 @@ void press(unsigned char key) {
 
 // A frame at 10 s, then a black buffer, a marked status message and a pending clear request.
 void prepareKeyPress() {
-    resetProgram();
-    frameAt(keyMs);
-    clearToBlack();
+    prepareCommand();
     fullScreen = 1;
-    std::strcpy(textPrinter.lastText, untouchedText);
-    textPrinter.statusExpiry = untouchedExpiry;
     clearRequest = 1;
-}
-
-// Lit pixels in the status line's band below the window top.
-int statusPixels() {
-    return countLit(0, testWindowHeight - statusTop, testWindowWidth, statusGlyphHeight);
-}
-
-// Lit pixels anywhere in the window.
-int allPixels() {
-    return countLit(0, 0, testWindowWidth, testWindowHeight);
-}
-
-// The remembered text and timer after a key at 10 s, and whether the line was drawn at once.
-void expectShown(Shown how, const char* text) {
-    switch (how) {
-        case Shown::drawn:
-            EXPECT_STREQ(textPrinter.lastText, text);
-            EXPECT_DOUBLE_EQ(textPrinter.statusExpiry, keySeconds + statusShownSeconds);
-            EXPECT_GT(statusPixels(), minStatusPixels);
-            break;
-        case Shown::set:
-            EXPECT_STREQ(textPrinter.lastText, text);
-            EXPECT_DOUBLE_EQ(textPrinter.statusExpiry, keySeconds + statusShownSeconds);
-            EXPECT_EQ(allPixels(), 0);
-            break;
-        case Shown::none:
-            EXPECT_STREQ(textPrinter.lastText, untouchedText);
-            EXPECT_EQ(textPrinter.statusExpiry, untouchedExpiry);
-            EXPECT_EQ(allPixels(), 0);
-            break;
-    }
-}
-
-// A float setting times a decimal factor, worked in double and stored back.
-float times(float value, double factor) {
-    return (float)(value * factor);
 }
 
 // The image index a digit key leaves.
@@ -104,7 +52,7 @@ void expectImageIndex() {
 
 // An exit request at 10 s, with the help screen closed.
 void expectHelpClosedAndFadeAtTen() {
-    EXPECT_EQ(exitFadeStart, keySeconds);
+    EXPECT_EQ(exitFadeStart, commandSeconds);
     EXPECT_EQ(showHelp, 0);
 }
 
@@ -123,26 +71,6 @@ void expectFiveErased() {
     EXPECT_EQ(reactionTest.tries, 1);
     EXPECT_EQ(reactionTest.lastTime, 7.0f);
     EXPECT_EQ(reactionTest.timeSum, 7.0f);
-}
-
-// Settings away from their reset values, a fade running, the button held, help open.
-void prepareStateForReset() {
-    settings.tessellation = 20;
-    settings.blanking = 0.5f;
-    exitFadeStart = 4.0f;
-    mouseButtonDown = 1;
-    counterLowerB = 5;
-    showHelp = 1;
-}
-
-// Everything back to its reset value; the help screen stays open.
-void expectResetDone() {
-    EXPECT_EQ(settings.tessellation, 10);
-    EXPECT_EQ(settings.blanking, 0.75f);
-    EXPECT_EQ(exitFadeStart, 0.0f);
-    EXPECT_EQ(mouseButtonDown, 0);
-    EXPECT_EQ(counterLowerB, 2);
-    EXPECT_EQ(showHelp, 1);
 }
 
 // The pointer shown, so that hiding it can be seen.
@@ -242,13 +170,6 @@ bool hasCommand(int key) {
     return false;
 }
 
-// Every field of settings as bytes, from the first field to the end of the last.
-std::string settingsBytes() {
-    const char* first = reinterpret_cast<const char*>(&settings.fieldOfView);
-    const char* end = reinterpret_cast<const char*>(&settings.blanking + 1);
-    return std::string(first, end);
-}
-
 // Everything a key could change besides the status message and the clear request.
 struct KeyState {
     std::string fields = settingsBytes();
@@ -286,13 +207,7 @@ void expectUnchanged(const KeyState& before) {
 
 // Presses a key at the current clock and expects the status line drawn at once with this text.
 void expectKeyShows(unsigned char key, const char* text) {
-    clearToBlack();
-    textPrinter.lastText[0] = '\0';
-    textPrinter.statusExpiry = 0.0;
-    press(key);
-    EXPECT_STREQ(textPrinter.lastText, text);
-    EXPECT_DOUBLE_EQ(textPrinter.statusExpiry, elapsedSeconds + statusShownSeconds);
-    EXPECT_GT(statusPixels(), minStatusPixels);
+    expectCommandShows(Shown::drawn, [](int code) { press((unsigned char)code); }, key, text);
 }
 
 }  // namespace
@@ -336,7 +251,7 @@ TEST_F(KeyCommandTest, SecondPressOfASwitchShowsTheOtherText) {
         {'c', "Frame/Second Clock Off"}, {'D', "DepthCue Fog On"}, {'p', "Continue Motion"},
         {'T', "Textures On"},            {'u', "Universe On"},
     };
-    frameAt(keyMs);
+    frameAt(commandMs);
     for (const auto& s : switches) {
         SCOPED_TRACE(s.second);
         press(s.key);
@@ -358,7 +273,7 @@ TEST_F(KeyCommandTest, SecondPressOfASwitchShowsTheOtherText) {
 class KeyCycleTest : public ProgramTest {};
 
 TEST_F(KeyCycleTest, LetterboxRisesToSixFallsBackAndStartsOverAfterAReset) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     const int heights[] = {1, 2, 3, 4, 5, 6, 5, 4, 3, 2, 1, 0, 1};
     char text[32];
     for (int height : heights) {
@@ -376,7 +291,7 @@ TEST_F(KeyCycleTest, LetterboxRisesToSixFallsBackAndStartsOverAfterAReset) {
 }
 
 TEST_F(KeyCycleTest, CountersOfBAndCapitalBAndNWrapAndCapitalNDoesNothing) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     char text[16];
     const int lower[] = {3, 4, 5, 6, 7, 8, 0, 1, 2};
     for (int value : lower) {
@@ -404,7 +319,7 @@ TEST_F(KeyCycleTest, CountersOfBAndCapitalBAndNWrapAndCapitalNDoesNothing) {
 }
 
 TEST_F(KeyCycleTest, PolygonModeCyclesThroughItsThreeMessages) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     expectKeyShows('W', "PolyMode 2/3: Lines");
     expectKeyShows('W', "PolyMode 3/3: Points");
     EXPECT_EQ(settings.polygonMode, 2);
@@ -422,14 +337,14 @@ TEST_F(KeyCycleTest, PolygonModeCyclesThroughItsThreeMessages) {
 }
 
 TEST_F(KeyCycleTest, CameraModeAlternatesWithItsTwoMessages) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     expectKeyShows('v', "Camera 2: Manual Mouse/Arrow Key Control");
     expectKeyShows('V', "Camera 1: Auto");
     EXPECT_EQ(settings.cameraMode, 0);
 }
 
 TEST_F(KeyCycleTest, FieldOfViewStopsAt179And1AndStillShows) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     cameraFieldOfView = 178.0f;
     expectKeyShows(',', "FOV: 179 Degrees\n");
     expectKeyShows(',', "FOV: 179 Degrees\n");
@@ -443,7 +358,7 @@ TEST_F(KeyCycleTest, FieldOfViewStopsAt179And1AndStillShows) {
 }
 
 TEST_F(KeyCycleTest, TessellationStopsAt3And40AndStillShows) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     settings.tessellation = 4;
     expectKeyShows('<', "Tesselation: 3\n");
     expectKeyShows('<', "Tesselation: 3\n");
@@ -455,7 +370,7 @@ TEST_F(KeyCycleTest, TessellationStopsAt3And40AndStillShows) {
 }
 
 TEST_F(KeyCycleTest, DigitsPickTheImageAndIStepsANegativeIndexUp) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     textPrinter.statusExpiry = 0.0;
     press('5');
     EXPECT_EQ(settings.imageIndex, 5);
@@ -501,17 +416,14 @@ class ExitKeyDeathTest : public ProgramTest {};
 TEST_F(ExitKeyDeathTest, OnePressFadesOutAndExitsAfterTwoSeconds) {
     for (unsigned char key : {(unsigned char)27, (unsigned char)'q', (unsigned char)'Q'}) {
         SCOPED_TRACE((int)key);
-        EXPECT_EXIT(
-            {
+        expectExitAtFrame(
+            [key] {
                 frameAt(3000);
                 press(key);
                 frameAt(4000);
                 frameAt(5000);
-                std::fprintf(stderr, "alive at 5.0 s\n");
-                frameAt(5001);
-                std::fprintf(stderr, "alive after 5.0 s\n");
             },
-            ::testing::ExitedWithCode(0), "alive at 5.0 s\n$");
+            5001);
     }
 }
 
@@ -519,71 +431,55 @@ TEST_F(ExitKeyDeathTest, SecondPressExitsAtTheNextFrame) {
     const unsigned char pairs[][2] = {{27, 27}, {'q', 'q'}, {'Q', 'Q'}, {27, 'q'}};
     for (const auto& pair : pairs) {
         SCOPED_TRACE((int)pair[1]);
-        EXPECT_EXIT(
-            {
+        expectExitAtFrame(
+            [&pair] {
                 frameAt(3000);
                 press(pair[0]);
                 frameAt(3100);
                 press(pair[1]);
-                std::fprintf(stderr, "alive before the next frame\n");
-                frameAt(3117);
-                std::fprintf(stderr, "alive after the next frame\n");
             },
-            ::testing::ExitedWithCode(0), "alive before the next frame\n$");
+            3117);
     }
 }
 
 TEST_F(ExitKeyDeathTest, QuickExitAtFiveSecondsStillExitsAtTheNextFrame) {
-    EXPECT_EXIT(
-        {
+    expectExitAtFrame(
+        [] {
             frameAt(5000);
             press(27);
             press(27);
-            std::fprintf(stderr, "alive before the next frame\n");
-            frameAt(5017);
-            std::fprintf(stderr, "alive after the next frame\n");
         },
-        ::testing::ExitedWithCode(0), "alive before the next frame\n$");
+        5017);
 }
 
 TEST_F(ExitKeyDeathTest, ExitAskedForDuringTheFadeInWaitsForIt) {
-    EXPECT_EXIT(
-        {
+    expectExitAtFrame(
+        [] {
             frameAt(500);
             press(27);
             press(27);
             frameAt(1000);
             frameAt(1999);
-            std::fprintf(stderr, "alive at 1.999 s\n");
-            frameAt(2000);
-            std::fprintf(stderr, "alive at 2.0 s\n");
         },
-        ::testing::ExitedWithCode(0), "alive at 1.999 s\n$");
-    EXPECT_EXIT(
-        {
+        2000);
+    expectExitAtFrame(
+        [] {
             frameAt(500);
             press('q');
             frameAt(2000);
             frameAt(2500);
-            std::fprintf(stderr, "alive at 2.5 s\n");
-            frameAt(2501);
-            std::fprintf(stderr, "alive after 2.5 s\n");
         },
-        ::testing::ExitedWithCode(0), "alive at 2.5 s\n$");
+        2501);
 }
 
 TEST_F(ExitKeyDeathTest, ResetWithinTheFadeCancelsItAndFramesGoOn) {
-    EXPECT_EXIT(
-        {
-            frameAt(3000);
-            press(27);
-            frameAt(4500);
-            press('R');
-            for (int ms = 4600; ms <= 12000; ms += 100) frameAt(ms);
-            std::fprintf(stderr, "ran on\n");
-            std::exit(runOnCode);
-        },
-        ::testing::ExitedWithCode(runOnCode), "ran on\n$");
+    expectFramesRunOn([] {
+        frameAt(3000);
+        press(27);
+        frameAt(4500);
+        press('R');
+        for (int ms = 4600; ms <= 12000; ms += 100) frameAt(ms);
+    });
 }
 
 class ClearRequestTest : public ProgramTest {};
@@ -592,9 +488,7 @@ class ClearRequestTest : public ProgramTest {};
 void keepRedPicture() {
     settings.clearEachFrame = 0;
     settings.blanking = 1.0f;
-    glClearColor(1, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0, 0, 0, 1);
+    fillWindow(1.0f, 0.0f, 0.0f);
 }
 
 // Pixels still red anywhere in the window.
@@ -603,10 +497,10 @@ int redPixels() {
 }
 
 TEST_F(ClearRequestTest, AKeyAfterLWithdrawsTheClearOfTheNextFrame) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     keepRedPicture();
     press('L');
-    frameAt(keyMs + 20);
+    frameAt(commandMs + 20);
     EXPECT_EQ(redPixels(), 0);
     EXPECT_EQ(clearRequest, 0);
 
@@ -614,7 +508,7 @@ TEST_F(ClearRequestTest, AKeyAfterLWithdrawsTheClearOfTheNextFrame) {
     press('L');
     press('x');
     EXPECT_EQ(clearRequest, 0);
-    frameAt(keyMs + 40);
+    frameAt(commandMs + 40);
     EXPECT_GT(redPixels(), testWindowWidth * testWindowHeight / 4);  // the results draw over some
 
     press('R');
@@ -629,24 +523,12 @@ protected:
         fullScreen = 1;
         settings.cameraMode = 0;
         requestWindowSize(testWindowWidth, testWindowHeight);
-        waitForSize(testWindowWidth, testWindowHeight);
-    }
-
-    // Pumps GLUT's events, bounded, until GLUT and onReshape both report the size.
-    static bool waitForSize(int width, int height) {
-        for (int i = 0; i < 3000; i++) {
-            glutMainLoopEvent();
-            if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height &&
-                windowWidth == width && windowHeight == height)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return false;
+        waitForWindowSize(testWindowWidth, testWindowHeight);
     }
 
     // A size that holds: reached, and still there after the events that follow have settled.
     static void expectSizeHolds(int width, int height) {
-        ASSERT_TRUE(waitForSize(width, height));
+        ASSERT_TRUE(waitForWindowSize(width, height));
         for (int i = 0; i < 100; i++) {
             glutMainLoopEvent();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -6,9 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "app/clock.h"
@@ -16,17 +13,12 @@
 #include "app/settings.h"
 #include "input/keyboard.h"
 #include "test/reaction_test.h"
+#include "tests/support/commands.h"
 #include "tests/support/gl_test.h"
+#include "tests/support/reaction_times.h"
 #include "text/text_printer.h"
 
 namespace {
-
-constexpr int menuMs = 10000;  // past the fade-in and the title
-constexpr float menuSeconds = 10.0f;
-constexpr double statusShownSeconds = 3.0;  // how long a status message stays
-const char untouchedText[] = "untouched";
-constexpr double untouchedExpiry = 1.25;
-constexpr int runOnCode = 7;  // a child that ran every frame ends with this
 
 enum Entry { fpsEntry, fogEntry, lightsEntry, texturesEntry, imageEntry, optionEntry, resetEntry,
              helpEntry, exitEntry };
@@ -39,22 +31,6 @@ struct MenuRow {
     void (*prepare)();
     void (*check)();
 };
-
-// Settings away from their reset values, a fade running, the button held, help open.
-void prepareStateForReset() {
-    settings.tessellation = 20;
-    exitFadeStart = 4.0f;
-    mouseButtonDown = 1;
-    showHelp = 1;
-}
-
-// Everything back to its reset value; the help screen stays open.
-void expectResetDone() {
-    EXPECT_EQ(settings.tessellation, 10);
-    EXPECT_EQ(exitFadeStart, 0.0f);
-    EXPECT_EQ(mouseButtonDown, 0);
-    EXPECT_EQ(showHelp, 1);
-}
 
 const MenuRow menuRows[] = {
     {fpsEntry, nullptr, 0, nullptr, [] { EXPECT_EQ(settings.showFps, 1); }},
@@ -69,47 +45,20 @@ const MenuRow menuRows[] = {
     {helpEntry, nullptr, 0, nullptr, [] { EXPECT_EQ(showHelp, 1); }},
     {exitEntry, nullptr, 0, [] { showHelp = 1; },
      [] {
-         EXPECT_EQ(exitFadeStart, menuSeconds);
+         EXPECT_EQ(exitFadeStart, commandSeconds);
          EXPECT_EQ(showHelp, 1);
      }},
 };
 
 // A frame at 10 s, then a black buffer and a marked status message.
 void prepareMenuChoice() {
-    resetProgram();
-    frameAt(menuMs);
-    clearToBlack();
-    std::strcpy(textPrinter.lastText, untouchedText);
-    textPrinter.statusExpiry = untouchedExpiry;
+    prepareCommand();
     clearRequest = 0;
-}
-
-// Lit pixels anywhere in the window.
-int allPixels() {
-    return countLit(0, 0, testWindowWidth, testWindowHeight);
-}
-
-// Every field of settings as bytes, from the first field to the end of the last.
-std::string settingsBytes() {
-    const char* first = reinterpret_cast<const char*>(&settings.fieldOfView);
-    const char* end = reinterpret_cast<const char*>(&settings.blanking + 1);
-    return std::string(first, end);
 }
 
 // Chooses an entry and expects its text remembered for 3 s from now, nothing drawn yet.
 void expectMenuSets(int value, const char* text) {
-    clearToBlack();
-    textPrinter.lastText[0] = '\0';
-    textPrinter.statusExpiry = 0.0;
-    onMenu(value);
-    EXPECT_STREQ(textPrinter.lastText, text);
-    EXPECT_DOUBLE_EQ(textPrinter.statusExpiry, elapsedSeconds + statusShownSeconds);
-    EXPECT_EQ(allPixels(), 0);
-}
-
-// Clicks the reaction test has scored, timed or early.
-int scoredClicks() {
-    return reactionTest.tries + reactionTest.earlyClicks;
+    expectCommandShows(Shown::set, onMenu, value, text);
 }
 
 }  // namespace
@@ -122,14 +71,7 @@ TEST_F(MenuTest, EveryEntryChangesItsSettingAndSetsItsTextWithoutDrawing) {
         prepareMenuChoice();
         if (row.prepare) row.prepare();
         onMenu(row.value);
-        if (row.text) {
-            EXPECT_STREQ(textPrinter.lastText, row.text);
-            EXPECT_DOUBLE_EQ(textPrinter.statusExpiry, menuSeconds + statusShownSeconds);
-        } else {
-            EXPECT_STREQ(textPrinter.lastText, untouchedText);
-            EXPECT_EQ(textPrinter.statusExpiry, untouchedExpiry);
-        }
-        EXPECT_EQ(allPixels(), 0);
+        expectShown(row.text ? Shown::set : Shown::none, row.text);
         EXPECT_EQ(clearRequest, row.clearAfter);
         row.check();
     }
@@ -143,17 +85,15 @@ TEST_F(MenuTest, ValuesOutsideZeroToEightDoNothing) {
         std::string before = settingsBytes();
         onMenu(value);
         EXPECT_TRUE(settingsBytes() == before);
-        EXPECT_STREQ(textPrinter.lastText, untouchedText);
-        EXPECT_EQ(textPrinter.statusExpiry, untouchedExpiry);
+        expectShown(Shown::none, nullptr);
         EXPECT_EQ(exitFadeStart, 0.0f);
         EXPECT_EQ(showHelp, 0);
         EXPECT_EQ(clearRequest, 0);
-        EXPECT_EQ(allPixels(), 0);
     }
 }
 
 TEST_F(MenuTest, TogglesSayOnAndOffFromTheNewValue) {
-    frameAt(menuMs);
+    frameAt(commandMs);
     expectMenuSets(fogEntry, "Fog Off");
     expectMenuSets(fogEntry, "Fog On");
     EXPECT_EQ(settings.fogOn, 1);
@@ -175,7 +115,7 @@ TEST_F(MenuTest, TogglesSayOnAndOffFromTheNewValue) {
 }
 
 TEST_F(MenuTest, NextImageAndNextOptionAlwaysLandOnZero) {
-    frameAt(menuMs);
+    frameAt(commandMs);
     for (int start : {0, 1, 5, 9}) {
         SCOPED_TRACE(start);
         settings.imageIndex = start;
@@ -194,7 +134,7 @@ TEST_F(MenuTest, NextImageAndNextOptionAlwaysLandOnZero) {
 }
 
 TEST_F(MenuTest, MenuAndKeysDifferInFeedbackForTheSameSetting) {
-    frameAt(menuMs);
+    frameAt(commandMs);
     textPrinter.statusExpiry = 0.0;
     onKeyboard('S', 0, 0);
     EXPECT_EQ(settings.lightsOn, 1);
@@ -228,8 +168,8 @@ TEST_F(MenuTest, ExitDuringAFadeRestartsItAndIsNeverAQuickExit) {
 class MenuExitDeathTest : public ProgramTest {};
 
 TEST_F(MenuExitDeathTest, ExitDuringAFadeExitsTwoSecondsAfterTheChoice) {
-    EXPECT_EXIT(
-        {
+    expectExitAtFrame(
+        [] {
             frameAt(3000);
             onKeyboard(27, 0, 0);
             frameAt(4000);
@@ -237,25 +177,18 @@ TEST_F(MenuExitDeathTest, ExitDuringAFadeExitsTwoSecondsAfterTheChoice) {
             onMenu(exitEntry);
             frameAt(5001);
             frameAt(6000);
-            std::fprintf(stderr, "alive at 6.0 s\n");
-            frameAt(6001);
-            std::fprintf(stderr, "alive after 6.0 s\n");
         },
-        ::testing::ExitedWithCode(0), "alive at 6.0 s\n$");
+        6001);
 }
 
 TEST_F(MenuExitDeathTest, ResetDuringAFadeCancelsItAndFramesGoOn) {
-    EXPECT_EXIT(
-        {
-            frameAt(3000);
-            onMenu(exitEntry);
-            frameAt(4900);
-            onMenu(resetEntry);
-            for (int ms = 5000; ms <= 12000; ms += 100) frameAt(ms);
-            std::fprintf(stderr, "ran on\n");
-            std::exit(runOnCode);
-        },
-        ::testing::ExitedWithCode(runOnCode), "ran on\n$");
+    expectFramesRunOn([] {
+        frameAt(3000);
+        onMenu(exitEntry);
+        frameAt(4900);
+        onMenu(resetEntry);
+        for (int ms = 5000; ms <= 12000; ms += 100) frameAt(ms);
+    });
 }
 
 class MouseTest : public ProgramTest {};
@@ -297,25 +230,25 @@ TEST_F(MouseTest, OtherStatesOfTheLeftButtonAreIgnored) {
 }
 
 TEST_F(MouseTest, APressCountsOnceAndOnlyWhenAFrameSeesTheButtonDown) {
-    frameAt(menuMs);
+    frameAt(commandMs);
     int scored = scoredClicks();
     onMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     onMouseButton(GLUT_LEFT_BUTTON, GLUT_UP, 0, 0);
-    frameAt(menuMs + 20);
+    frameAt(commandMs + 20);
     EXPECT_EQ(scoredClicks(), scored);
 
     onMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     EXPECT_EQ(scoredClicks(), scored);  // the next frame scores it, not the callback
-    frameAt(menuMs + 40);
+    frameAt(commandMs + 40);
     EXPECT_EQ(scoredClicks(), scored + 1);
-    frameAt(menuMs + 60);
-    frameAt(menuMs + 80);
+    frameAt(commandMs + 60);
+    frameAt(commandMs + 80);
     EXPECT_EQ(scoredClicks(), scored + 1);
 
     onMouseButton(GLUT_LEFT_BUTTON, GLUT_UP, 0, 0);
-    frameAt(menuMs + 100);
+    frameAt(commandMs + 100);
     onMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
-    frameAt(menuMs + 120);
+    frameAt(commandMs + 120);
     EXPECT_EQ(scoredClicks(), scored + 2);
 
     onMenu(resetEntry);

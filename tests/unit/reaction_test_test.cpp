@@ -11,6 +11,7 @@
 #include "app/frame.h"
 #include "app/settings.h"
 #include "tests/support/gl_test.h"
+#include "tests/support/reaction_times.h"
 
 namespace {
 
@@ -20,40 +21,10 @@ ReactionTest& engine = reactionTest;
 constexpr unsigned shortestWaitSeed = 20057;
 constexpr unsigned longestWaitSeed = 30091;
 
-// The helper's flashes show at this clock time; its clicks hit a chosen time within a few float
-// steps, so its times are compared with this tolerance (sums with a larger one).
-constexpr float helperFlashTime = 1.0f;
+// recordTime hits a chosen time within a few float steps, so its times are compared with this
+// tolerance (sums with a larger one).
 constexpr float timeTolerance = 1e-4f;
 constexpr float sumTolerance = 2e-3f;
-
-// Scores a click `sixtieths` after a flash that is pending since helperFlashTime.
-void recordTime(float sixtieths) {
-    engine.flashStart = helperFlashTime;
-    engine.click((float)(helperFlashTime + sixtieths * secondsPerSixtieth));
-}
-
-// Flash and click times whose difference scores exactly the named reaction time.
-struct ExactTime {
-    float flash;
-    float click;
-};
-constexpr ExactTime exactly10 = {0.25f, 0.416666597f};
-constexpr ExactTime exactly12 = {0.0009765625f, 0.200976476f};
-constexpr ExactTime exactly30 = {0.002f, 0.501999795f};
-constexpr ExactTime exactly45 = {0.25f, 0.999999702f};
-
-// Scores one of the exact pairs.
-void score(ExactTime time) {
-    engine.flashStart = time.flash;
-    engine.click(time.click);
-}
-
-// All counts of the histogram together.
-int histogramTotal() {
-    int total = 0;
-    for (int i = 0; i < histogramBins; i++) total += engine.histogram[i];
-    return total;
-}
 
 // The helper times of the history tests: 1.25, 1.75, ... 15.75 for the first thirty, clear of
 // the bin edges that the helper could miss by a float step.
@@ -75,10 +46,7 @@ void recordLadder(int count) {
 
 // Draws only the feedback flash over black and reads the centre of the window.
 Rgba glowCentreAt(float now) {
-    clearToBlack();
-    setupView();
-    engine.viewWidth = testWindowWidth;
-    engine.viewHeight = testWindowHeight;
+    beginResultsDrawing();
     engine.flash(-1.0f, 0.0f, 0.0f, now);
     return pixelAt(testWindowWidth / 2, testWindowHeight / 2);
 }
@@ -198,17 +166,7 @@ TEST_F(WaitTest, ResetDuringAPendingFlashCountsNoMissAndClearsTheRound) {
     ASSERT_EQ(engine.flashStart, 5.0f);
 
     engine.reset(6.0f);
-    EXPECT_EQ(engine.flashStart, 0.0f);
-    EXPECT_EQ(engine.waitStart, 6.0f);
-    EXPECT_EQ(engine.tries, 0);
-    EXPECT_EQ(engine.earlyClicks, 0);
-    EXPECT_EQ(engine.misses, 0);
-    EXPECT_EQ(engine.lastTime, 0.0f);
-    EXPECT_EQ(engine.timeSum, 0.0f);
-    EXPECT_EQ(engine.scrollCount, 0);
-    EXPECT_EQ(engine.history[0], 0.0f);
-    EXPECT_EQ(engine.history[1], 0.0f);
-    EXPECT_EQ(histogramTotal(), 0);
+    expectFreshRound(6.0f);
     // A feedback flash that is showing is left to finish.
     EXPECT_EQ(engine.flashColorTime, 5.0f);
     expectFlashColor(1.0f, 1.0f, 1.0f);
@@ -412,24 +370,14 @@ TEST_F(EraseTest, EraseWithNoTimesResetsTheRoundWithItsEarlyClicksAndMisses) {
     ASSERT_EQ(engine.misses, 1);
 
     engine.eraseLastTime(20.0f);
-    EXPECT_EQ(engine.tries, 0);
-    EXPECT_EQ(engine.earlyClicks, 0);
-    EXPECT_EQ(engine.misses, 0);
-    EXPECT_EQ(engine.waitStart, 20.0f);
-    EXPECT_EQ(engine.flashStart, 0.0f);
+    expectFreshRound(20.0f);
 }
 
 TEST_F(EraseTest, ErasingTheOnlyTimeResetsEverything) {
     recordTime(12.25f);
     engine.click(3.0f);  // early
     engine.eraseLastTime(7.0f);
-    EXPECT_EQ(engine.tries, 0);
-    EXPECT_EQ(engine.earlyClicks, 0);
-    EXPECT_EQ(engine.lastTime, 0.0f);
-    EXPECT_EQ(engine.timeSum, 0.0f);
-    EXPECT_EQ(engine.history[0], 0.0f);
-    EXPECT_EQ(histogramTotal(), 0);
-    EXPECT_EQ(engine.waitStart, 7.0f);
+    expectFreshRound(7.0f);
 }
 
 TEST_F(EraseTest, ErasingTheThirdOfThreeGoesBackToTheSecondAndLeavesTheWait) {
@@ -542,11 +490,5 @@ TEST_F(EraseTest, EraseThatEmptiesTheShownHistoryAfterAScrollResetsTheRound) {
     EXPECT_EQ(engine.earlyClicks, 1);
 
     engine.eraseLastTime(6.0f);
-    EXPECT_EQ(engine.tries, 0);
-    EXPECT_EQ(engine.scrollCount, 0);
-    EXPECT_EQ(engine.earlyClicks, 0);
-    EXPECT_EQ(engine.timeSum, 0.0f);
-    EXPECT_EQ(engine.lastTime, 0.0f);
-    EXPECT_EQ(histogramTotal(), 0);
-    EXPECT_EQ(engine.waitStart, 6.0f);
+    expectFreshRound(6.0f);
 }

@@ -14,6 +14,8 @@
 #include "app/frame.h"
 #include "test/reaction_test.h"
 #include "tests/support/gl_test.h"
+#include "tests/support/reaction_times.h"
+#include "tests/support/screen.h"
 #include "text/text_printer.h"
 
 namespace {
@@ -34,29 +36,6 @@ constexpr int pixelsPerSixtieth = 20;
 constexpr int centreX = 500;
 constexpr int centreY = 400;
 
-constexpr float helperFlashTime = 1.0f;
-
-// Scores a click `sixtieths` after a flash pending since helperFlashTime (to within a few float
-// steps, so the times used here stay clear of whole sixtieths).
-void recordTime(float sixtieths) {
-    engine.flashStart = helperFlashTime;
-    engine.click((float)(helperFlashTime + sixtieths * secondsPerSixtieth));
-}
-
-// Flash and click times that score exactly 12.0, 30.0 and 45.0 sixtieths.
-void recordExactly12() {
-    engine.flashStart = 0.0009765625f;
-    engine.click(0.200976476f);
-}
-void recordExactly30() {
-    engine.flashStart = 0.002f;
-    engine.click(0.501999795f);
-}
-void recordExactly45() {
-    engine.flashStart = 0.25f;
-    engine.click(0.999999702f);
-}
-
 // Left edge of a histogram bin's bar.
 int barX(int bin) {
     return barsLeft + bin * binStep;
@@ -75,47 +54,23 @@ bool isColor(Rgba p, int r, int g, int b, int tolerance = 40) {
 bool isYellow(Rgba p) { return isColor(p, 255, 255, 0); }
 bool isRed(Rgba p) { return p.r > 200 && p.g < 40 && p.b < 40; }
 
-// A rectangle of the back buffer, RGBA rows from the bottom.
-std::vector<unsigned char> readPixels(int x, int y, int width, int height) {
-    std::vector<unsigned char> pixels((size_t)width * height * 4);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
-// The window as the frame's lower layer leaves it: black, the test's view, the engine's size.
-void beginDrawing() {
-    clearToBlack();
-    setupView();
-    engine.viewWidth = testWindowWidth;
-    engine.viewHeight = testWindowHeight;
-}
-
 // What printText alone draws for one line in a colour, over black, in the same rectangle.
-std::vector<unsigned char> printedAlone(const char* text, short x, short y, float size, float red,
-                                        float green, float blue, int rx, int ry, int rw, int rh) {
-    beginDrawing();
+Region printedAlone(const char* text, short x, short y, float size, float red, float green,
+                    float blue, int rx, int ry, int rw, int rh) {
+    beginResultsDrawing();
     textPrinter.setColor(red, green, blue);
     textPrinter.rememberLast = 0;
     textPrinter.printText(text, x, y, size);
     textPrinter.rememberLast = 1;
     textPrinter.setColor(1.0f, 1.0f, 1.0f);
-    return readPixels(rx, ry, rw, rh);
-}
-
-// How many pixels of a read rectangle are not black.
-int litCount(const std::vector<unsigned char>& pixels) {
-    int lit = 0;
-    for (size_t i = 0; i < pixels.size(); i += 4)
-        if (pixels[i] > 24 || pixels[i + 1] > 24 || pixels[i + 2] > 24) lit++;
-    return lit;
+    return capture(rx, ry, rw, rh);
 }
 
 // Counts the lit pixels whose colour has the hue of (r, g, b), each 0 or 1: the channels that
 // are 0 stay dark and the others are equal. Filtered glyph edges keep their hue but not their
 // brightness.
-int litWithHue(const std::vector<unsigned char>& pixels, int r, int g, int b) {
+int litWithHue(const Region& region, int r, int g, int b) {
+    const std::vector<unsigned char>& pixels = region.rgba;
     int count = 0;
     const int wanted[3] = {r, g, b};
     for (size_t i = 0; i < pixels.size(); i += 4) {
@@ -144,7 +99,7 @@ class ResultsDisplayTest : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        beginDrawing();
+        beginResultsDrawing();
     }
 };
 
@@ -208,8 +163,8 @@ TEST_F(HistogramTest, ShadowIsOlive3RightAnd2AboveAndAStripForAnEmptyBin) {
 
 TEST_F(HistogramTest, EachCountAdds13PixelsAndSlowTimesGrowNoBar) {
     for (int i = 0; i < 5; i++) recordTime(3.5f);
-    recordExactly45();
-    recordExactly30();
+    score(exactly45);
+    score(exactly30);
     engine.drawHistogram();
     int x = barX(3);
     EXPECT_EQ(countColor(x + 6, baseLine, 1, 200, 255, 255, 0), 5 * barWidth);
@@ -221,13 +176,13 @@ TEST_F(HistogramTest, EachCountAdds13PixelsAndSlowTimesGrowNoBar) {
 TEST_F(HistogramTest, CaptionAndBinLabelsAreTheTextsTheyShow) {
     engine.drawHistogram();
     // "60th/second" in yellow at (50, 704), size 15.
-    auto caption = readPixels(40, 90, 120, 30);
-    auto bin12 = readPixels(barX(12) - 3, 55, 26, 24);
-    EXPECT_GT(litCount(caption), 50);
-    EXPECT_EQ(litWithHue(caption, 1, 1, 0), litCount(caption));
+    Region caption = capture(40, 90, 120, 30);
+    Region bin12 = capture(barX(12) - 3, 55, 26, 24);
+    EXPECT_GT(litPixels(caption), 50);
+    EXPECT_EQ(litWithHue(caption, 1, 1, 0), litPixels(caption));
     EXPECT_EQ(caption, printedAlone("60th/second", 50, 704, 15.0f, 1, 1, 0, 40, 90, 120, 30));
     // Bin label "12" with its bottom edge 20 pixels below the base line.
-    EXPECT_GT(litCount(bin12), 20);
+    EXPECT_GT(litPixels(bin12), 20);
     EXPECT_EQ(bin12, printedAlone("12", (short)barX(12), 740, 15.0f, 1, 1, 1, barX(12) - 3, 55,
                                   26, 24));
     EXPECT_NE(bin12, printedAlone("13", (short)barX(12), 740, 15.0f, 1, 1, 1, barX(12) - 3, 55,
@@ -263,7 +218,7 @@ TEST_F(HistoryGraphTest, OneTimeShowsOneMarkerAndNoLineTwoTimesALine) {
     EXPECT_EQ(countColor(left, bottom, width, height, 255, 0, 0, 120), 0);
 
     recordTime(12.5f);
-    beginDrawing();
+    beginResultsDrawing();
     engine.drawHistoryGraph();
     int markerPixels = countColor(left, bottom, width, height, 255, 0, 0, 120);
     EXPECT_GT(markerPixels, 40);
@@ -272,14 +227,14 @@ TEST_F(HistoryGraphTest, OneTimeShowsOneMarkerAndNoLineTwoTimesALine) {
     EXPECT_TRUE(isRed(pixelAt(graphLeft, graphY(12.5f))));
 
     recordTime(18.5f);
-    beginDrawing();
+    beginResultsDrawing();
     engine.drawHistoryGraph();
     EXPECT_GT(countColor(left, bottom, width, height, 255, 255, 0), 50);
     EXPECT_NEAR(countColor(left, bottom, width, height, 255, 0, 0, 120), 2 * markerPixels, 10);
 }
 
 TEST_F(HistoryGraphTest, SlowTimeMarkerSitsAtTheCapHeight) {
-    recordExactly45();
+    score(exactly45);
     engine.drawHistoryGraph();
     EXPECT_TRUE(isRed(pixelAt(graphLeft, graphY(30.0f))));
     EXPECT_EQ(graphY(30.0f), 740);
@@ -289,9 +244,7 @@ TEST_F(HistoryGraphTest, SlowTimeMarkerSitsAtTheCapHeight) {
 TEST_F(HistoryGraphTest, MarkersAreUnblendedRedGlowCutByTheAlphaTest) {
     // Over blue, the cut-away corners of a marker keep the background; unblended, its inside
     // replaces the background entirely.
-    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    fillWindow(0.0f, 0.0f, 1.0f);
     recordTime(13.0f);
     engine.drawHistoryGraph();
     Rgba centre = pixelAt(graphLeft, middleY);
@@ -323,12 +276,12 @@ TEST_F(HistoryGraphTest, AxisLabelsSitHalfAStepBelowTheirValues) {
         char label[4];
         std::snprintf(label, sizeof label, "%2d", value);
         int bottom = middleY + (value - 13) * pixelsPerSixtieth - pixelsPerSixtieth / 2;
-        auto drawn = readPixels(45, bottom - 2, 30, 19);
-        EXPECT_GT(litCount(drawn), 10) << label;
+        Region drawn = capture(45, bottom - 2, 30, 19);
+        EXPECT_GT(litPixels(drawn), 10) << label;
         EXPECT_EQ(drawn, printedAlone(label, 50, (short)(testWindowHeight - bottom), 15.0f, 1, 1, 1,
                                       45, bottom - 2, 30, 19))
             << label;
-        beginDrawing();
+        beginResultsDrawing();
         engine.drawHistoryGraph();
     }
 }
@@ -360,10 +313,10 @@ TEST_F(AverageLineTest, DottedGreenLineHasOnePixelIn16AtTheAverageHeight) {
     int greenRows = 0, dots = 0, first = -1, last = -1;
     bool evenlySpaced = true;
     for (int y = row - 3; y <= row + 3; y++) {
-        auto pixels = readPixels(0, y, testWindowWidth, 1);
+        Region line = capture(0, y, testWindowWidth, 1);
         int inRow = 0;
         for (int x = 0; x < testWindowWidth; x++) {
-            const unsigned char* p = &pixels[(size_t)x * 4];
+            const unsigned char* p = line.at(x, y);
             if (p[0] > 40 || p[2] > 40 || p[1] < 200) continue;
             if (last >= 0 && x - last != 16) evenlySpaced = false;
             if (first < 0) first = x;
@@ -384,19 +337,19 @@ TEST_F(AverageLineTest, DottedGreenLineHasOnePixelIn16AtTheAverageHeight) {
 }
 
 TEST_F(AverageLineTest, DrawnAtTheAverageBelowThirtyOnlyInTheResults) {
-    recordExactly30();
+    score(exactly30);
     recordTime(29.98f);  // average 29.99: the line just below the cap
     engine.drawResults();
     int band = graphY(29.99f) - 5;
     EXPECT_NEAR(countColor(0, band, testWindowWidth, 11, 0, 255, 0), 47, 2);
 
     engine.eraseLastTime(2.0f);  // average 30.0: no line
-    beginDrawing();
+    beginResultsDrawing();
     engine.drawResults();
     EXPECT_EQ(countColor(0, band, testWindowWidth, 11, 0, 255, 0), 0);
 
-    recordExactly12();  // average 21.0
-    beginDrawing();
+    score(exactly12);  // average 21.0
+    beginResultsDrawing();
     engine.drawResults();
     EXPECT_NEAR(countColor(0, graphY(21.0f) - 3, testWindowWidth, 7, 0, 255, 0), 47, 2);
 }
@@ -411,25 +364,24 @@ constexpr int countsX = 740, countsY = 715, countsW = 260, countsH = 70;
 constexpr int averageX = 660, averageY = 675, averageW = 340, averageH = 30;
 
 // The three count lines as printText alone draws them.
-std::vector<unsigned char> countLinesAlone(const char* tries, const char* early,
-                                           const char* misses) {
-    beginDrawing();
+Region countLinesAlone(const char* tries, const char* early, const char* misses) {
+    beginResultsDrawing();
     textPrinter.rememberLast = 0;
     textPrinter.printText(tries, 750, 40, 20.0f);
     textPrinter.printText(early, 750, 60, 20.0f);
     textPrinter.printText(misses, 750, 80, 20.0f);
     textPrinter.rememberLast = 1;
-    return readPixels(countsX, countsY, countsW, countsH);
+    return capture(countsX, countsY, countsW, countsH);
 }
 
 }  // namespace
 
 TEST_F(ResultsTextTest, TimeLineIsGreenAtSize40And300_300) {
-    recordExactly12();
+    score(exactly12);
     engine.drawResults();
-    auto drawn = readPixels(timeLineX, timeLineY, timeLineW, timeLineH);
-    EXPECT_GT(litCount(drawn), 1000);
-    EXPECT_EQ(litWithHue(drawn, 0, 1, 0), litCount(drawn));
+    Region drawn = capture(timeLineX, timeLineY, timeLineW, timeLineH);
+    EXPECT_GT(litPixels(drawn), 1000);
+    EXPECT_EQ(litWithHue(drawn, 0, 1, 0), litPixels(drawn));
     EXPECT_EQ(drawn, printedAlone("Time: 12.0 (200 ms)", 300, 300, 40.0f, 0, 1, 0, timeLineX,
                                   timeLineY, timeLineW, timeLineH));
     EXPECT_NE(drawn, printedAlone("Time: 12.1 (202 ms)", 300, 300, 40.0f, 0, 1, 0, timeLineX,
@@ -437,17 +389,17 @@ TEST_F(ResultsTextTest, TimeLineIsGreenAtSize40And300_300) {
 }
 
 TEST_F(ResultsTextTest, CountLinesAt750AndAverageAt670AreWhite) {
-    recordExactly12();
+    score(exactly12);
     engine.click(2.0f);  // early
     engine.click(2.5f);  // early
     engine.misses = 1;
     engine.drawResults();
-    auto counts = readPixels(countsX, countsY, countsW, countsH);
-    auto average = readPixels(averageX, averageY, averageW, averageH);
-    EXPECT_GT(litCount(counts), 300);
-    EXPECT_GT(litCount(average), 200);
-    EXPECT_EQ(litWithHue(counts, 1, 1, 1), litCount(counts));
-    EXPECT_EQ(litWithHue(average, 1, 1, 1), litCount(average));
+    Region counts = capture(countsX, countsY, countsW, countsH);
+    Region average = capture(averageX, averageY, averageW, averageH);
+    EXPECT_GT(litPixels(counts), 300);
+    EXPECT_GT(litPixels(average), 200);
+    EXPECT_EQ(litWithHue(counts, 1, 1, 1), litPixels(counts));
+    EXPECT_EQ(litWithHue(average, 1, 1, 1), litPixels(average));
 
     EXPECT_EQ(counts, countLinesAlone("# Tries :   1", "# Early :   2", "# Misses:   1"));
     EXPECT_NE(counts, countLinesAlone("# Tries :   1", "# Early :   1", "# Misses:   1"));
@@ -460,8 +412,8 @@ TEST_F(ResultsTextTest, CountLinesAt750AndAverageAt670AreWhite) {
 TEST_F(ResultsTextTest, BeforeTheFirstTimeZerosAndNoAverage) {
     engine.click(2.0f);  // early clicks may already count
     engine.drawResults();
-    auto time = readPixels(timeLineX, timeLineY, timeLineW, timeLineH);
-    auto counts = readPixels(countsX, countsY, countsW, countsH);
+    Region time = capture(timeLineX, timeLineY, timeLineW, timeLineH);
+    Region counts = capture(countsX, countsY, countsW, countsH);
     EXPECT_EQ(countLit(averageX, averageY, averageW, averageH), 0);
     EXPECT_EQ(countColor(100, 130, 800, 350, 0, 255, 0), 0);  // no dotted line
     EXPECT_EQ(countColor(110, 130, 780, 640, 255, 0, 0, 120), 0);  // no markers
@@ -472,10 +424,10 @@ TEST_F(ResultsTextTest, BeforeTheFirstTimeZerosAndNoAverage) {
 }
 
 TEST_F(ResultsTextTest, SlowTimeShowsItsTrueValueInTimeAndAverage) {
-    recordExactly45();
+    score(exactly45);
     engine.drawResults();
-    auto time = readPixels(timeLineX, timeLineY, timeLineW, timeLineH);
-    auto average = readPixels(averageX, averageY, averageW, averageH);
+    Region time = capture(timeLineX, timeLineY, timeLineW, timeLineH);
+    Region average = capture(averageX, averageY, averageW, averageH);
     EXPECT_EQ(time, printedAlone("Time: 45.0 (750 ms)", 300, 300, 40.0f, 0, 1, 0, timeLineX,
                                  timeLineY, timeLineW, timeLineH));
     EXPECT_EQ(average, printedAlone("Average: 45.0 (750 ms)", 670, 120, 20.0f, 1, 1, 1, averageX,
@@ -486,7 +438,7 @@ TEST_F(ResultsTextTest, NoLineBecomesTheStatusMessage) {
     std::strcpy(textPrinter.lastText, "kept");
     textPrinter.lastX = 10;
     textPrinter.lastY = 25;
-    recordExactly12();
+    score(exactly12);
     engine.drawResults();
     EXPECT_STREQ(textPrinter.lastText, "kept");
     EXPECT_EQ(textPrinter.lastX, 10);
@@ -516,9 +468,7 @@ TEST_F(FeedbackFlashTest, GlowIsAWhiteRadialSpotCentredAndAddedToThePicture) {
     EXPECT_TRUE(isBlack(pixelAt(999, 799), 0));
 
     // Added to what is beneath: over grey the centre saturates and the half-way ring brightens.
-    glClearColor(0.4f, 0.4f, 0.4f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    fillWindow(0.4f, 0.4f, 0.4f);
     engine.flash(-1.0f, 0.0f, 0.0f, 5.0f);
     EXPECT_EQ(pixelAt(centreX, centreY).r, 255);
     EXPECT_NEAR(pixelAt(centreX + half, centreY).r, 102 + 143, 6);
@@ -531,7 +481,7 @@ TEST_F(FeedbackFlashTest, QuickClickGlowsGreenAndEarlyClickRed) {
     engine.update(11.0f);
     engine.click(11.1f);
     ASSERT_LE(engine.lastTime, quickTime);
-    beginDrawing();
+    beginResultsDrawing();
     engine.flash(-1.0f, 0.0f, 0.0f, 11.15f);
     Rgba green = pixelAt(centreX, centreY);
     EXPECT_TRUE(isColor(green, 0, 255, 0, 5));
@@ -539,7 +489,7 @@ TEST_F(FeedbackFlashTest, QuickClickGlowsGreenAndEarlyClickRed) {
     EXPECT_EQ(pixelAt(centreX + 280, centreY).r, 0);
 
     engine.click(11.5f);  // early
-    beginDrawing();
+    beginResultsDrawing();
     engine.flash(-1.0f, 0.0f, 0.0f, 11.55f);
     EXPECT_TRUE(isColor(pixelAt(centreX, centreY), 255, 0, 0, 5));
 }
@@ -576,7 +526,7 @@ TEST_F(DrawingStateTest, EveryDrawingOperationLeavesTheBaseState) {
 }
 
 TEST_F(DrawingStateTest, AFrameAtTenSecondsShowsTheResults) {
-    recordExactly12();
+    score(exactly12);
     engine.waitStart = 10.0f;
     engine.waitDelay = 5.0f;
     frameAt(10000);
@@ -584,9 +534,9 @@ TEST_F(DrawingStateTest, AFrameAtTenSecondsShowsTheResults) {
     EXPECT_EQ(engine.viewHeight, testWindowHeight);
     EXPECT_EQ(countColor(barX(12), baseLine, barWidth, barWidth, 255, 255, 0), 13 * 13);
     EXPECT_TRUE(isRed(pixelAt(graphLeft, graphY(12.0f))));
-    auto time = readPixels(timeLineX, timeLineY, timeLineW, timeLineH);
-    EXPECT_GT(litCount(time), 1000);
-    EXPECT_EQ(litWithHue(time, 0, 1, 0), litCount(time));
+    Region time = capture(timeLineX, timeLineY, timeLineW, timeLineH);
+    EXPECT_GT(litPixels(time), 1000);
+    EXPECT_EQ(litWithHue(time, 0, 1, 0), litPixels(time));
     EXPECT_TRUE(isBlack(pixelAt(centreX, centreY + 50)));  // no flash
     expectBaseGlState();
 }

@@ -4,14 +4,14 @@
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 
 #include "app/clock.h"
 #include "app/frame.h"
 #include "input/keyboard.h"
 #include "test/reaction_test.h"
 #include "tests/support/gl_test.h"
+#include "tests/support/reaction_times.h"
+#include "tests/support/screen.h"
 #include "text/text_printer.h"
 #include "text/textures.h"
 
@@ -19,15 +19,6 @@ namespace {
 
 class TickTest : public ProgramTest {};
 class ResetTest : public ProgramTest {};
-
-int scoredPresses() {
-    return reactionTest.tries + reactionTest.earlyClicks;
-}
-
-// The first value the generator gives after a seed, worked out apart from the program's own.
-int firstValueAfterSeed(unsigned seed) {
-    return (int)(((seed * 214013u + 2531011u) >> 16) & 0x7FFF);
-}
 
 // Every setting and reset global set to a value no reset gives.
 void scrambleEverything() {
@@ -83,7 +74,7 @@ TEST_F(TickTest, PressAndReleaseBetweenTwoFramesScoreNothing) {
     mouseButtonDown = 1;
     mouseButtonDown = 0;
     frameAt(520);
-    EXPECT_EQ(scoredPresses(), 0);
+    EXPECT_EQ(scoredClicks(), 0);
     EXPECT_EQ(clickLatch, 0);
 }
 
@@ -106,7 +97,7 @@ TEST_F(TickTest, HeldButtonScoresOnceAtTheFirstFrameThatSeesIt) {
     mouseButtonDown = 0;
     mouseButtonDown = 1;
     frameAt(2020);
-    EXPECT_EQ(scoredPresses(), 1);
+    EXPECT_EQ(scoredClicks(), 1);
 
     mouseButtonDown = 0;
     frameAt(2040);
@@ -124,10 +115,10 @@ TEST_F(TickTest, ResetClearsAHeldPressSoItCountsAsReleased) {
     resetSettings();
     EXPECT_EQ(mouseButtonDown, 0);
     EXPECT_EQ(clickLatch, 1);
-    EXPECT_EQ(scoredPresses(), 0);
+    EXPECT_EQ(scoredClicks(), 0);
     frameAt(520);
     EXPECT_EQ(clickLatch, 0);
-    EXPECT_EQ(scoredPresses(), 0);
+    EXPECT_EQ(scoredClicks(), 0);
     mouseButtonDown = 1;
     frameAt(540);
     EXPECT_EQ(reactionTest.earlyClicks, 1);
@@ -138,7 +129,7 @@ TEST_F(TickTest, ResetClearsAHeldPressSoItCountsAsReleased) {
     mouseButtonDown = 1;
     resetSettings();
     frameAt(580);
-    EXPECT_EQ(scoredPresses(), 0);
+    EXPECT_EQ(scoredClicks(), 0);
 }
 
 TEST_F(TickTest, MainSpeedReachesTheTestInTheNextFrameBeforeThePressIsScored) {
@@ -195,17 +186,7 @@ TEST_F(ResetTest, EverySettingAndGlobalGetsItsStartValue) {
 
     // A new round of the test, its first wait from now and from the reset main speed.
     EXPECT_EQ(reactionTest.delayBase, 3.0f);
-    EXPECT_EQ(reactionTest.tries, 0);
-    EXPECT_EQ(reactionTest.earlyClicks, 0);
-    EXPECT_EQ(reactionTest.misses, 0);
-    EXPECT_EQ(reactionTest.lastTime, 0.0f);
-    EXPECT_EQ(reactionTest.timeSum, 0.0f);
-    EXPECT_EQ(reactionTest.scrollCount, 0);
-    EXPECT_EQ(reactionTest.flashStart, 0.0f);
-    EXPECT_EQ(reactionTest.history[0], 0.0f);
-    EXPECT_EQ(reactionTest.exactHistory[0], 0.0f);
-    EXPECT_EQ(reactionTest.histogram[3], 0);
-    EXPECT_EQ(reactionTest.waitStart, 7.5f);
+    expectFreshRound(7.5f);
     EXPECT_GE(reactionTest.waitDelay, 3.0f);
     EXPECT_LT(reactionTest.waitDelay, 6.0f);
 }
@@ -268,18 +249,11 @@ TEST_F(ResetTest, LeavesHelpClearRequestLatchStatusCountersClockAndTexturesAlone
 TEST_F(ResetTest, ClearColourBecomesOpaqueBlack) {
     glClearColor(0.2f, 0.4f, 0.6f, 0.5f);
     resetSettings();
-    GLfloat colour[4] = {-1, -1, -1, -1};
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, colour);
-    EXPECT_EQ(colour[0], 0.0f);
-    EXPECT_EQ(colour[1], 0.0f);
-    EXPECT_EQ(colour[2], 0.0f);
-    EXPECT_EQ(colour[3], 1.0f);
+    expectColourState(GL_COLOR_CLEAR_VALUE, 0.0f, 0.0f, 0.0f, 1.0f);
 
     // The frame after a reset clears to it, whatever the picture held.
     reactionTest.waitDelay = 1.0e4f;  // no flash glow over the picture
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0, 0, 0, 1);
+    fillWindow(1.0f, 1.0f, 1.0f);
     frameAt(10000);
     EXPECT_TRUE(isBlack(pixelAt(500, 200), 0));
 }
@@ -290,8 +264,7 @@ TEST_F(ResetTest, ResetDuringTheExitFadeBringsThePictureBackAtOnce) {
     exitFadeStart = elapsedSeconds;
     settings.clearEachFrame = 0;
     settings.blanking = 1.0f;
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    fillWindow(1.0f, 1.0f, 1.0f);
     frameAt(4000);
     EXPECT_NEAR(pixelAt(500, 200).r, 128, 2);
 
@@ -299,24 +272,18 @@ TEST_F(ResetTest, ResetDuringTheExitFadeBringsThePictureBackAtOnce) {
     EXPECT_EQ(exitFadeStart, 0.0f);
     settings.clearEachFrame = 0;
     settings.blanking = 1.0f;
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0, 0, 0, 1);
+    fillWindow(1.0f, 1.0f, 1.0f);
     frameAt(4010);
     EXPECT_EQ(pixelAt(500, 200).r, 255);
 }
 
 TEST_F(ResetTest, ResetDuringTheExitFadeKeepsTheProgramRunning) {
-    EXPECT_EXIT(
-        {
-            frameAt(3000);
-            exitFadeStart = elapsedSeconds;
-            frameAt(4000);
-            resetSettings();
-            frameAt(5500);
-            frameAt(8000);
-            std::fprintf(stderr, "kept running\n");
-            std::exit(7);
-        },
-        ::testing::ExitedWithCode(7), "kept running\n$");
+    expectFramesRunOn([] {
+        frameAt(3000);
+        exitFadeStart = elapsedSeconds;
+        frameAt(4000);
+        resetSettings();
+        frameAt(5500);
+        frameAt(8000);
+    });
 }

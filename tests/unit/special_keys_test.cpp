@@ -5,26 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "app/clock.h"
 #include "app/frame.h"
 #include "app/settings.h"
 #include "test/reaction_test.h"
+#include "tests/support/commands.h"
 #include "tests/support/gl_test.h"
 #include "text/text_printer.h"
 
 namespace {
-
-constexpr int keyMs = 10000;  // past the fade-in and the title, so only the status line draws
-constexpr float keySeconds = 10.0f;
-constexpr double statusShownSeconds = 3.0;  // how long a status message stays
-const char untouchedText[] = "untouched";
-constexpr double untouchedExpiry = 1.25;
-constexpr int statusTop = 25;
-constexpr int statusGlyphHeight = 20;
-constexpr int minStatusPixels = 20;
 
 // One special key pressed from the state after a reset: its exact message and its setting.
 struct SpecialKeyRow {
@@ -32,11 +23,6 @@ struct SpecialKeyRow {
     const char* text;
     void (*check)();
 };
-
-// A float setting times a decimal factor, worked in double and stored back.
-float times(float value, double factor) {
-    return (float)(value * factor);
-}
 
 const SpecialKeyRow specialKeyRows[] = {
     {GLUT_KEY_F1, "F1/F2: 0.90\n", [] { EXPECT_EQ(settings.f1f2Factor, times(1.0f, 0.9)); }},
@@ -80,36 +66,17 @@ void press(int key) {
     onSpecialKey(key, 0, 0);
 }
 
-// A frame at 10 s, then a black buffer and a marked status message.
-void prepareKeyPress() {
-    resetProgram();
-    frameAt(keyMs);
-    clearToBlack();
-    std::strcpy(textPrinter.lastText, untouchedText);
-    textPrinter.statusExpiry = untouchedExpiry;
-}
-
-// Lit pixels in the status line's band below the window top.
-int statusPixels() {
-    return countLit(0, testWindowHeight - statusTop, testWindowWidth, statusGlyphHeight);
-}
-
-// Every field of settings as bytes, from the first field to the end of the last.
-std::string settingsBytes() {
-    const char* first = reinterpret_cast<const char*>(&settings.fieldOfView);
-    const char* end = reinterpret_cast<const char*>(&settings.blanking + 1);
-    return std::string(first, end);
-}
-
 // Presses a key and expects the status line drawn at once with this text.
 void expectKeyShows(int key, const char* text) {
-    clearToBlack();
-    textPrinter.lastText[0] = '\0';
-    textPrinter.statusExpiry = 0.0;
-    press(key);
-    EXPECT_STREQ(textPrinter.lastText, text);
-    EXPECT_DOUBLE_EQ(textPrinter.statusExpiry, elapsedSeconds + statusShownSeconds);
-    EXPECT_GT(statusPixels(), minStatusPixels);
+    expectCommandShows(Shown::drawn, press, key, text);
+}
+
+// Presses a fog key twice: the first press reaches the bound, the second keeps it, both show it.
+void expectFogStaysAt(int key, const char* text, float bound) {
+    for (int i = 0; i < 2; i++) {
+        expectKeyShows(key, text);
+        EXPECT_EQ(settings.fogRange, bound);
+    }
 }
 
 }  // namespace
@@ -119,12 +86,10 @@ class SpecialKeyTest : public ProgramTest {};
 TEST_F(SpecialKeyTest, EveryCommandKeyChangesItsSettingAndDrawsItsExactTextAtOnce) {
     for (const SpecialKeyRow& row : specialKeyRows) {
         SCOPED_TRACE(testing::Message() << "special key " << row.key);
-        prepareKeyPress();
+        prepareCommand();
         clearRequest = 1;
         press(row.key);
-        EXPECT_STREQ(textPrinter.lastText, row.text);
-        EXPECT_DOUBLE_EQ(textPrinter.statusExpiry, keySeconds + statusShownSeconds);
-        EXPECT_GT(statusPixels(), minStatusPixels);
+        expectShown(Shown::drawn, row.text);
         EXPECT_EQ(clearRequest, 1);  // only keyboard events withdraw it
         row.check();
     }
@@ -136,13 +101,11 @@ TEST_F(SpecialKeyTest, EveryOtherCodeUpTo300ChangesNothingAndShowsNothing) {
     for (int key = 0; key <= 300; key++) {
         if (hasCommand(key)) continue;
         SCOPED_TRACE(testing::Message() << "special key " << key);
-        prepareKeyPress();
+        prepareCommand();
         std::string before = settingsBytes();
         onSpecialKey(key, key, -key);
         EXPECT_TRUE(settingsBytes() == before);
-        EXPECT_STREQ(textPrinter.lastText, untouchedText);
-        EXPECT_EQ(textPrinter.statusExpiry, untouchedExpiry);
-        EXPECT_EQ(countLit(0, 0, testWindowWidth, testWindowHeight), 0);
+        expectShown(Shown::none, nullptr);
         others++;
     }
     EXPECT_EQ(others, 301 - 16);
@@ -151,7 +114,7 @@ TEST_F(SpecialKeyTest, EveryOtherCodeUpTo300ChangesNothingAndShowsNothing) {
 class BlankingKeyTest : public ProgramTest {};
 
 TEST_F(BlankingKeyTest, F12SwitchesClearingOnOnlyWhenItReachesAHundredPercent) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     settings.clearEachFrame = 0;
     const char* const texts[] = {"78.95", "83.10", "87.48", "92.08", "96.93", "100.00"};
     char line[64];
@@ -168,7 +131,7 @@ TEST_F(BlankingKeyTest, F12SwitchesClearingOnOnlyWhenItReachesAHundredPercent) {
 }
 
 TEST_F(BlankingKeyTest, F11AlwaysSwitchesClearingOff) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     expectKeyShows(GLUT_KEY_F11, "Blanking Percentage: 71.25\n");
     EXPECT_EQ(settings.clearEachFrame, 0);
     settings.blanking = 1.0f;
@@ -184,23 +147,17 @@ TEST_F(BlankingKeyTest, F11AlwaysSwitchesClearingOff) {
 class FogKeyTest : public ProgramTest {};
 
 TEST_F(FogKeyTest, F9StopsAtOneHundredthOnItsHundredAndFourthPress) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     for (int i = 0; i < 103; i++) press(GLUT_KEY_F9);
     EXPECT_GT(settings.fogRange, 0.01f);
-    expectKeyShows(GLUT_KEY_F9, "Fog: 0.01\n");
-    EXPECT_EQ(settings.fogRange, 0.01f);
-    expectKeyShows(GLUT_KEY_F9, "Fog: 0.01\n");
-    EXPECT_EQ(settings.fogRange, 0.01f);
+    expectFogStaysAt(GLUT_KEY_F9, "Fog: 0.01\n", 0.01f);
 }
 
 TEST_F(FogKeyTest, F10StopsAtFourOnItsFourteenthPress) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     for (int i = 0; i < 13; i++) press(GLUT_KEY_F10);
     EXPECT_LT(settings.fogRange, 4.0f);
-    expectKeyShows(GLUT_KEY_F10, "Fog: 4.00\n");
-    EXPECT_EQ(settings.fogRange, 4.0f);
-    expectKeyShows(GLUT_KEY_F10, "Fog: 4.00\n");
-    EXPECT_EQ(settings.fogRange, 4.0f);
+    expectFogStaysAt(GLUT_KEY_F10, "Fog: 4.00\n", 4.0f);
     expectKeyShows(GLUT_KEY_F9, "Fog: 3.80\n");
 }
 
@@ -219,7 +176,7 @@ TEST_F(FactorKeyTest, DownThenUpStoresJustBelowOneAndShowsOne) {
         {GLUT_KEY_F7, GLUT_KEY_F8, &settings.f7f8Factor, "F7/F8: 1.00\n"},
         {GLUT_KEY_END, GLUT_KEY_HOME, &settings.homeEndFactor, "Home/End: 1.00\n"},
     };
-    frameAt(keyMs);
+    frameAt(commandMs);
     for (const auto& pair : pairs) {
         SCOPED_TRACE(pair.text);
         press(pair.down);
@@ -233,12 +190,12 @@ TEST_F(FactorKeyTest, DownThenUpStoresJustBelowOneAndShowsOne) {
 }
 
 TEST_F(FactorKeyTest, MainSpeedHasNoBoundsAndReachesTheTestInTheNextFrame) {
-    frameAt(keyMs);
+    frameAt(commandMs);
     for (int i = 0; i < 60; i++) press(GLUT_KEY_PAGE_DOWN);
     EXPECT_STREQ(textPrinter.lastText, "Main Speed: 0.01\n");
     for (int i = 0; i < 120; i++) press(GLUT_KEY_PAGE_UP);
     EXPECT_GT(settings.mainSpeed, 1000.0f);
     float speed = settings.mainSpeed;
-    frameAt(keyMs + 20);
+    frameAt(commandMs + 20);
     EXPECT_EQ(reactionTest.delayBase, speed);
 }

@@ -12,34 +12,8 @@
 #include "text/text_printer.h"
 #include "text/textures.h"
 
-namespace {
-
-// The first value the generator gives after a seed, worked out apart from the program's own.
-int firstValueAfterSeed(unsigned seed) {
-    return (int)(((seed * 214013u + 2531011u) >> 16) & 0x7FFF);
-}
-
-GLint integerState(GLenum name) {
-    GLint value = -1;
-    glGetIntegerv(name, &value);
-    return value;
-}
-
-GLfloat floatState(GLenum name) {
-    GLfloat value = -1;
-    glGetFloatv(name, &value);
-    return value;
-}
-
-}  // namespace
-
 TEST(StartUp, FontIsTextureZeroAndTheGlowTextureOneBothLive) {
-    EXPECT_EQ(textureCount, 2);
-    EXPECT_NE(textureNames[0], 0u);
-    EXPECT_NE(textureNames[1], 0u);
-    EXPECT_NE(textureNames[0], textureNames[1]);
-    EXPECT_EQ(textPrinter.fontTexture, textureNames[0]);
-    EXPECT_EQ(reactionTest.flashTexture, textureNames[1]);
+    expectStartUpTextureList();
     EXPECT_TRUE(glIsTexture(textureNames[0]));
     EXPECT_TRUE(glIsTexture(textureNames[1]));
 }
@@ -72,12 +46,7 @@ TEST(StartUp, FixedGlStateIsSetAndLightingFogAndDepthTestStayOff) {
     EXPECT_EQ(floatState(GL_ALPHA_TEST_REF), 0.0f);
 
     EXPECT_EQ(integerState(GL_FOG_MODE), GL_LINEAR);
-    GLfloat fogColour[4] = {-1, -1, -1, -1};
-    glGetFloatv(GL_FOG_COLOR, fogColour);
-    EXPECT_EQ(fogColour[0], 0.0f);
-    EXPECT_EQ(fogColour[1], 0.0f);
-    EXPECT_EQ(fogColour[2], 0.0f);
-    EXPECT_EQ(fogColour[3], 1.0f);
+    expectColourState(GL_FOG_COLOR, 0.0f, 0.0f, 0.0f, 1.0f);
     EXPECT_EQ(floatState(GL_FOG_START), 0.1f);
     EXPECT_EQ(floatState(GL_FOG_END), 10.0f);
     EXPECT_EQ(floatState(GL_FOG_DENSITY), 0.1f);
@@ -94,12 +63,7 @@ TEST(StartUp, FixedGlStateIsSetAndLightingFogAndDepthTestStayOff) {
     glGetMaterialiv(GL_BACK, GL_SHININESS, shininess);
     EXPECT_EQ(shininess[0], 50);
 
-    GLfloat clearColour[4] = {-1, -1, -1, -1};
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
-    EXPECT_EQ(clearColour[0], 0.0f);
-    EXPECT_EQ(clearColour[1], 0.0f);
-    EXPECT_EQ(clearColour[2], 0.0f);
-    EXPECT_EQ(clearColour[3], 1.0f);
+    expectColourState(GL_COLOR_CLEAR_VALUE, 0.0f, 0.0f, 0.0f, 1.0f);
 
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_FALSE(glIsEnabled(GL_FOG));

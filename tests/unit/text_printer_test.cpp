@@ -6,59 +6,19 @@
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "app/clock.h"
 #include "app/frame.h"
 #include "test/reaction_test.h"
 #include "tests/support/gl_test.h"
+#include "tests/support/screen.h"
 
 namespace {
 
 constexpr int W = testWindowWidth;
 constexpr int H = testWindowHeight;
-
-// A rectangle of the back buffer, bottom row first.
-struct Region {
-    int x, y, width, height;
-    std::vector<unsigned char> rgba;
-
-    bool lit(int px, int py) const {
-        const unsigned char* p = rgba.data() + ((py - y) * width + (px - x)) * 4;
-        return p[0] > 24 || p[1] > 24 || p[2] > 24;
-    }
-};
-
-Region capture(int x, int y, int width, int height) {
-    Region region{x, y, width, height, std::vector<unsigned char>(width * height * 4)};
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, region.rgba.data());
-    return region;
-}
-
-// Pixels whose colour differs between two captures of the same rectangle.
-int differingPixels(const Region& a, const Region& b, int tolerance = 0) {
-    int count = 0;
-    for (size_t i = 0; i + 3 < a.rgba.size(); i += 4)
-        for (int c = 0; c < 3; c++)
-            if (std::abs(a.rgba[i + c] - b.rgba[i + c]) > tolerance) {
-                count++;
-                break;
-            }
-    return count;
-}
-
-int litPixels(const Region& region) {
-    int count = 0;
-    for (int py = region.y; py < region.y + region.height; py++)
-        for (int px = region.x; px < region.x + region.width; px++)
-            if (region.lit(px, py)) count++;
-    return count;
-}
 
 // The lit columns of one window row: first, last and how many.
 struct Span {
@@ -76,33 +36,6 @@ Span rowSpan(int row) {
     }
     return span;
 }
-
-// A 128 by 128 texture that is white in every cell, so every glyph fills its whole quad.
-GLuint whiteSheet() {
-    static GLuint name = 0;
-    if (name == 0) {
-        static unsigned char white[128 * 128 * 4];
-        std::memset(white, 255, sizeof white);
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 128, 128, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
-        glBindTexture(GL_TEXTURE_2D, 0);
-    }
-    return name;
-}
-
-// Swaps the white sheet in as the font for one scope and puts the real font back after.
-class WhiteFont {
-public:
-    WhiteFont() : saved(textPrinter.fontTexture) { textPrinter.fontTexture = whiteSheet(); }
-    ~WhiteFont() { textPrinter.fontTexture = saved; }
-
-private:
-    GLuint saved;
-};
 
 // The band of the status message and the error line at the top, left of the test's counts.
 Region statusBand() { return capture(0, H - 30, 740, 30); }

@@ -15,6 +15,7 @@
 
 #include "test/reaction_test.h"
 #include "tests/support/gl_test.h"
+#include "tests/support/screen.h"
 #include "text/text_printer.h"
 
 namespace {
@@ -25,21 +26,13 @@ constexpr size_t fileBytes = headerBytes + side * side * 3;  // 49,206
 
 using Bytes = std::vector<unsigned char>;
 
-// A texture's level 0 as RGBA bytes, row 0 (the bottom) first.
-Bytes texelsOf(GLuint name) {
-    Bytes image(side * side * 4, 0xAA);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
-    glBindTexture(GL_TEXTURE_2D, (GLuint)bound);
-    return image;
+// A texture's level 0, row 0 (the bottom) first.
+Region texelsOf(GLuint name) {
+    return textureImage(name, side, side);
 }
 
-Rgba texel(const Bytes& image, int row, int column) {
-    const unsigned char* p = image.data() + (row * side + column) * 4;
-    return Rgba{p[0], p[1], p[2], p[3]};
+Rgba texel(const Region& image, int row, int column) {
+    return image.pixel(column, row);
 }
 
 bool sameTexel(Rgba p, int r, int g, int b, int a) {
@@ -47,7 +40,7 @@ bool sameTexel(Rgba p, int r, int g, int b, int a) {
 }
 
 // Counts texels that are not exactly (r, g, b, a).
-int texelsOtherThan(const Bytes& image, int r, int g, int b, int a) {
+int texelsOtherThan(const Region& image, int r, int g, int b, int a) {
     int count = 0;
     for (int row = 0; row < side; row++)
         for (int column = 0; column < side; column++)
@@ -75,9 +68,7 @@ GLuint nextTextureName() {
 }
 
 GLint boundTexture() {
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    return bound;
+    return integerState(GL_TEXTURE_BINDING_2D);
 }
 
 class TextureTest : public ProgramTest {
@@ -115,7 +106,7 @@ protected:
         return name;
     }
 
-    Bytes loadTexels(const Bytes& file) {
+    Region loadTexels(const Bytes& file) {
         GLuint name = load(writeFile(file));
         EXPECT_NE(name, 0u);
         return texelsOf(name);
@@ -145,7 +136,7 @@ TEST_F(TextureTest, FirstStoredPixelLandsTopLeftAndLastBottomRightWithColoursSwa
     }
     file[54] = 0x10, file[55] = 0x20, file[56] = 0x30;
     file[49203] = 0x40, file[49204] = 0x50, file[49205] = 0x60;
-    Bytes image = loadTexels(file);
+    Region image = loadTexels(file);
 
     EXPECT_TRUE(sameTexel(texel(image, 127, 0), 0x30, 0x20, 0x10, 0x20));
     EXPECT_TRUE(sameTexel(texel(image, 0, 127), 0x60, 0x50, 0x40, 0x50));
@@ -162,20 +153,20 @@ TEST_F(TextureTest, FirstStoredPixelLandsTopLeftAndLastBottomRightWithColoursSwa
 }
 
 TEST_F(TextureTest, AlphaIsTheTruncatedBrightness) {
-    Bytes image = loadTexels(solidFile(91, 60, 30));
+    Region image = loadTexels(solidFile(91, 60, 30));
     EXPECT_TRUE(sameTexel(texel(image, 64, 64), 30, 60, 91, 60));
     EXPECT_EQ(texelsOtherThan(image, 30, 60, 91, 60), 0);
 
-    Bytes black = loadTexels(solidFile(0, 0, 0));
+    Region black = loadTexels(solidFile(0, 0, 0));
     EXPECT_EQ(texelsOtherThan(black, 0, 0, 0, 0), 0);
-    Bytes white = loadTexels(solidFile(255, 255, 255));
+    Region white = loadTexels(solidFile(255, 255, 255));
     EXPECT_EQ(texelsOtherThan(white, 255, 255, 255, 255), 0);
 }
 
 TEST_F(TextureTest, ShortFilesReadAsOpaqueWhitePastTheirEnd) {
     // 100 data bytes: 33 whole black pixels, then one with only its blue byte in the file.
     Bytes shortFile(headerBytes + 100, 0);
-    Bytes image = loadTexels(shortFile);
+    Region image = loadTexels(shortFile);
     for (int column = 0; column < 33; column++)
         EXPECT_TRUE(sameTexel(texel(image, 127, column), 0, 0, 0, 0)) << "column " << column;
     EXPECT_TRUE(sameTexel(texel(image, 127, 33), 255, 255, 0, 170));
@@ -185,14 +176,14 @@ TEST_F(TextureTest, ShortFilesReadAsOpaqueWhitePastTheirEnd) {
             if (sameTexel(texel(image, row, column), 255, 255, 255, 255)) white++;
     EXPECT_EQ(white, side * side - 34);
 
-    Bytes empty = loadTexels(Bytes());
+    Region empty = loadTexels(Bytes());
     EXPECT_EQ(texelsOtherThan(empty, 255, 255, 255, 255), 0);
-    Bytes oneByte = loadTexels(Bytes(1, 0));
+    Region oneByte = loadTexels(Bytes(1, 0));
     EXPECT_EQ(texelsOtherThan(oneByte, 255, 255, 255, 255), 0);
     // Cut in the middle of the last row: only the tail of the bottom row turns white.
     Bytes almost = solidFile(0, 0, 0);
     almost.resize(fileBytes - 30);
-    Bytes cut = loadTexels(almost);
+    Region cut = loadTexels(almost);
     EXPECT_EQ(texelsOtherThan(cut, 0, 0, 0, 0), 10);
     EXPECT_TRUE(sameTexel(texel(cut, 0, 118), 255, 255, 255, 255));
     EXPECT_TRUE(sameTexel(texel(cut, 0, 117), 0, 0, 0, 0));
@@ -201,7 +192,7 @@ TEST_F(TextureTest, ShortFilesReadAsOpaqueWhitePastTheirEnd) {
 TEST_F(TextureTest, BytesAfterThePixelDataAreIgnored) {
     Bytes file = solidFile(0, 0, 0);
     file.insert(file.end(), 5000, 0xFF);
-    Bytes image = loadTexels(file);
+    Region image = loadTexels(file);
     EXPECT_EQ(texelsOtherThan(image, 0, 0, 0, 0), 0);
 }
 
@@ -269,12 +260,7 @@ TEST_F(TextureTest, TexturesAreLinearModulatedRgba128WithoutMipmapsAndStayBound)
 }
 
 TEST_F(TextureTest, StartUpLoadsFontBmpAsEntryZeroAndTheGlowAsEntryOne) {
-    EXPECT_EQ(textureCount, 2);
-    EXPECT_NE(textureNames[0], 0u);
-    EXPECT_NE(textureNames[1], 0u);
-    EXPECT_NE(textureNames[0], textureNames[1]);
-    EXPECT_EQ(textPrinter.fontTexture, textureNames[0]);
-    EXPECT_EQ(reactionTest.flashTexture, textureNames[1]);
+    expectStartUpTextureList();
 
     // The font texture holds font.bmp from the working directory, first stored row on top.
     std::FILE* stream = std::fopen("font.bmp", "rb");
@@ -282,7 +268,7 @@ TEST_F(TextureTest, StartUpLoadsFontBmpAsEntryZeroAndTheGlowAsEntryOne) {
     Bytes file(fileBytes, 0);
     ASSERT_EQ(std::fread(file.data(), 1, fileBytes, stream), fileBytes);
     std::fclose(stream);
-    Bytes font = texelsOf(textureNames[0]);
+    Region font = texelsOf(textureNames[0]);
     int different = 0, lit = 0;
     for (int fileRow = 0; fileRow < side; fileRow++) {
         for (int column = 0; column < side; column++) {
@@ -299,7 +285,7 @@ TEST_F(TextureTest, StartUpLoadsFontBmpAsEntryZeroAndTheGlowAsEntryOne) {
 }
 
 TEST_F(TextureTest, GlowTexelsFallFrom255AtTheCentreToZeroAt64) {
-    Bytes glow = texelsOf(textureNames[1]);
+    Region glow = texelsOf(textureNames[1]);
     auto value = [&](int row, int column) { return texel(glow, row, column).r; };
     EXPECT_TRUE(sameTexel(texel(glow, 64, 64), 255, 255, 255, 255));
     EXPECT_EQ(value(64, 65), 254);
