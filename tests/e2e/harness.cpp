@@ -45,19 +45,23 @@ int ignoreXError(Display*, XErrorEvent*) {
     return 0;
 }
 
+// Seconds from one steady-clock reading to another.
 double secondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double>(to - from).count();
 }
 
+// Sleeps a few milliseconds between polls.
 void sleepMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// Writes a file whole, replacing it.
 void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), (std::streamsize)bytes.size());
 }
 
+// The PNG chunks' CRC-32 (polynomial 0xEDB88320).
 uint32_t crc32(const std::string& bytes) {
     uint32_t crc = 0xFFFFFFFFu;
     for (unsigned char c : bytes) {
@@ -67,12 +71,14 @@ uint32_t crc32(const std::string& bytes) {
     return ~crc;
 }
 
+// Four bytes, most significant first, as PNG wants them.
 std::string bigEndian(uint32_t value) {
     std::string out(4, '\0');
     for (int i = 0; i < 4; i++) out[i] = (char)((value >> (24 - 8 * i)) & 0xFF);
     return out;
 }
 
+// One PNG chunk: length, type, data and CRC.
 std::string pngChunk(const std::string& type, const std::string& data) {
     return bigEndian((uint32_t)data.size()) + type + data + bigEndian(crc32(type + data));
 }
@@ -102,6 +108,7 @@ std::string smallPng() {
            pngChunk("IDAT", deflated) + pngChunk("IEND", "");
 }
 
+// True when the text holds any of the needles.
 bool containsAny(const std::string& text, std::initializer_list<const char*> needles) {
     for (const char* needle : needles)
         if (text.find(needle) != std::string::npos) return true;
@@ -110,6 +117,7 @@ bool containsAny(const std::string& text, std::initializer_list<const char*> nee
 
 }  // namespace
 
+// Colour tests for what Snapwit draws; thresholds leave room for filtering and blending.
 int brightness(Pixel p) {
     return std::max(p.r, std::max(p.g, p.b));
 }
@@ -132,6 +140,7 @@ bool isDark(Pixel p) {
     return brightness(p) < 30;
 }
 
+// Reads a file whole; empty when it cannot be read.
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
@@ -139,6 +148,7 @@ std::string readFile(const std::string& path) {
     return text.str();
 }
 
+// The pixel at a screen position inside the picture.
 Pixel Picture::at(int x, int y) const {
     return pixels[(size_t)(y - area.y) * area.width + (x - area.x)];
 }
@@ -167,6 +177,7 @@ std::vector<bool> Picture::litMask() const {
     return mask;
 }
 
+// Pixels whose lit state differs; all of them when the sizes differ.
 int maskDifference(const Picture& a, const Picture& b) {
     std::vector<bool> ma = a.litMask(), mb = b.litMask();
     if (ma.size() != mb.size()) return (int)std::max(ma.size(), mb.size());
@@ -175,6 +186,7 @@ int maskDifference(const Picture& a, const Picture& b) {
     return differing;
 }
 
+// A scratch folder and a private X server for each test.
 void E2eTest::SetUp() {
     char pattern[] = "/tmp/snapwit-e2e-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr) << std::strerror(errno);
@@ -230,6 +242,7 @@ void E2eTest::startXServer() {
     ASSERT_TRUE(XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor));
 }
 
+// Ends whatever still runs and checks what snapwit wrote: nothing on stdout, no sanitizer report.
 void E2eTest::TearDown() {
     if (snapwitPid > 0 && !exited) {
         kill(snapwitPid, SIGKILL);
@@ -263,6 +276,7 @@ void E2eTest::TearDown() {
     std::filesystem::remove_all(scratch, ignored);
 }
 
+// Puts the wanted kind of "font.bmp" into the scratch folder.
 void E2eTest::writeFont(FontFile font) {
     std::string path = scratch + "/font.bmp";
     std::error_code error;
@@ -290,6 +304,7 @@ void E2eTest::writeFont(FontFile font) {
     }
 }
 
+// Spawns snapwit in the scratch folder on the private display and waits for its window.
 void E2eTest::startSnapwit(FontFile font) {
     writeFont(font);
     if (HasFatalFailure()) return;
@@ -371,18 +386,22 @@ void E2eTest::startSnapwit(FontFile font) {
     windowTime = Clock::now();
 }
 
+// Seconds since snapwit was spawned.
 double E2eTest::sinceSpawn() const {
     return secondsBetween(spawnTime, Clock::now());
 }
 
+// Seconds since its window appeared.
 double E2eTest::sinceWindow() const {
     return secondsBetween(windowTime, Clock::now());
 }
 
+// Waits until the program clock has reached at least this many seconds.
 void E2eTest::waitUntilSinceWindow(double seconds) {
     while (sinceWindow() < seconds) sleepMs(2);
 }
 
+// A bounded poll: true as soon as the condition holds, false once the timeout has passed.
 bool E2eTest::waitFor(const std::function<bool()>& condition, double timeoutSeconds, int pollMs) {
     Clock::time_point start = Clock::now();
     while (true) {
@@ -392,6 +411,7 @@ bool E2eTest::waitFor(const std::function<bool()>& condition, double timeoutSeco
     }
 }
 
+// Reads a rectangle of the screen (the root window, so menus and all) into plain pixels.
 Picture E2eTest::grab(Rect area) {
     Picture picture;
     picture.area = area;
@@ -413,6 +433,7 @@ Picture E2eTest::grab(Rect area) {
     return picture;
 }
 
+// The first glow point alone, for tight polls of its colour.
 Pixel E2eTest::glowPixel() {
     return grab(Rect{layout::glowPoints[0][0], layout::glowPoints[0][1], 1, 1}).pixels[0];
 }
@@ -424,6 +445,7 @@ bool E2eTest::glowIs(bool (*colour)(Pixel)) {
     return true;
 }
 
+// True while any glow lights all the glow points.
 bool E2eTest::glowShows() {
     return glowIs([](Pixel p) { return !isDark(p); });
 }
@@ -442,6 +464,7 @@ Picture E2eTest::grabQuiet(Rect area) {
     return picture;
 }
 
+// Presses and releases the key for a keysym on the focused snapwit window.
 void E2eTest::key(unsigned long keysym, unsigned modifiers) {
     KeyCode code = XKeysymToKeycode(display, keysym);
     ASSERT_NE(code, 0) << "no key for keysym " << keysym;
@@ -460,20 +483,24 @@ void E2eTest::key(unsigned long keysym, unsigned modifiers) {
     XSync(display, False);
 }
 
+// Types one printable character.
 void E2eTest::character(char c) {
     key((unsigned long)(unsigned char)c);
 }
 
+// Moves the pointer to a screen position.
 void E2eTest::moveTo(int x, int y) {
     XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
     XSync(display, False);
 }
 
+// Presses or releases a mouse button where the pointer is.
 void E2eTest::button(int number, bool down) {
     XTestFakeButtonEvent(display, (unsigned)number, down ? True : False, CurrentTime);
     XSync(display, False);
 }
 
+// Holds the left button across frames until the screen shows the click.
 bool E2eTest::clickUntil(const std::function<bool()>& seen, double timeoutSeconds) {
     button(1, true);
     Clock::time_point pressed = Clock::now();
@@ -484,18 +511,22 @@ bool E2eTest::clickUntil(const std::function<bool()>& seen, double timeoutSecond
     return shown;
 }
 
+// Waits for the white flash to light the glow points.
 bool E2eTest::waitForWhiteFlash(double timeoutSeconds) {
     return waitFor([&] { return glowIs(isWhite); }, timeoutSeconds, 3);
 }
 
+// Yellow pixels in the histogram band one count high.
 int E2eTest::yellowInBars() {
     return grab(layout::histogramBars).count(isYellow);
 }
 
+// Red pixels where the history graph's first point goes.
 int E2eTest::redMarkerPixels() {
     return grab(layout::graphMarkers).count(isMarkerRed);
 }
 
+// The tallest run of yellow rows up from the histogram base, right of the caption.
 int E2eTest::barHeight() {
     constexpr int tallestChecked = 300;
     int left = layout::barsClearOfCaption;
@@ -512,6 +543,7 @@ int E2eTest::barHeight() {
     return tallest;
 }
 
+// The window's size and its position on the screen.
 bool E2eTest::windowSize(int& width, int& height, int& x, int& y) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, snapwitWindow, &attributes)) return false;
@@ -523,6 +555,7 @@ bool E2eTest::windowSize(int& width, int& height, int& x, int& y) {
     return true;
 }
 
+// Waits until the window has the size.
 bool E2eTest::waitForWindowSize(int width, int height, double timeoutSeconds) {
     return waitFor(
         [&] {
@@ -532,6 +565,7 @@ bool E2eTest::waitForWindowSize(int width, int height, double timeoutSeconds) {
         timeoutSeconds, 5);
 }
 
+// The pop-up menu: a mapped override-redirect top-level window other than snapwit.
 Window E2eTest::findMenuWindow() {
     Window root, parent, *children = nullptr, menu = 0;
     unsigned count = 0;
@@ -548,6 +582,7 @@ Window E2eTest::findMenuWindow() {
     return menu;
 }
 
+// True when the cursor image the server shows has no visible pixel.
 bool E2eTest::cursorIsInvisible() {
     XFixesCursorImage* image = XFixesGetCursorImage(display);
     if (!image) return false;
@@ -558,6 +593,7 @@ bool E2eTest::cursorIsInvisible() {
     return invisible;
 }
 
+// True while snapwit runs; reaps it and keeps its status once it has ended.
 bool E2eTest::alive() {
     if (exited) return false;
     int status;
@@ -569,12 +605,14 @@ bool E2eTest::alive() {
     return true;
 }
 
+// Waits, bounded, for snapwit to end.
 bool E2eTest::waitForExit(double timeoutSeconds, int& status) {
     bool ended = waitFor([&] { return !alive(); }, timeoutSeconds, 2);
     status = exitStatus;
     return ended;
 }
 
+// Expects snapwit to end by itself, with exit status 0, within the timeout.
 void E2eTest::expectExitStatusZero(double timeoutSeconds) {
     int status = 0;
     ASSERT_TRUE(waitForExit(timeoutSeconds, status)) << "snapwit did not end";
@@ -593,6 +631,7 @@ void E2eTest::quickExit() {
     expectExitStatusZero(2.0);
 }
 
+// Snapwit's resident size from /proc, in kB.
 long E2eTest::residentKilobytes() {
     std::ifstream status("/proc/" + std::to_string(snapwitPid) + "/status");
     std::string line;
@@ -601,6 +640,7 @@ long E2eTest::residentKilobytes() {
     return -1;
 }
 
+// What snapwit wrote to standard error so far.
 std::string E2eTest::stderrText() const {
     return readFile(scratch + "/stderr.txt");
 }

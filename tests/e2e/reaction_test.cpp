@@ -14,6 +14,7 @@ constexpr double graphFirstX = 160.0;   // the graph's points start at an eighth
 constexpr double graphMiddleY = 360.0;  // from the bottom: value 13 at half the height,
 constexpr double pixelsPerSixtieth = 18.0;  // 0.025 of the height per sixtieth
 constexpr double graphMiddleValue = 13.0;
+constexpr double quickSixtieths = 10.0;  // this fast or faster earns the green glow
 
 class ReactionE2e : public E2eTest {
 protected:
@@ -61,7 +62,6 @@ protected:
         double fromBottom = n ? screenHeight - sumY / n : -1;
         value = (fromBottom - graphMiddleY) / pixelsPerSixtieth + graphMiddleValue;
     }
-    
 
     // Waits for the flash and clicks it, holding the button until the bar shows.
     void clickNextFlash(double timeoutSeconds) {
@@ -89,8 +89,16 @@ TEST_F(ReactionE2e, FlashShowsAtTheCentreBetween3And6SecondsAndAClickCountsOnce)
     EXPECT_NEAR(across.at(390, 560).r, across.at(890, 560).r, 15);
     EXPECT_GT(down.at(640, 160).r, 50);
     EXPECT_NEAR(down.at(640, 160).r, down.at(640, 560).r, 15);
-    ASSERT_TRUE(clickUntil([&] { return yellowInBars() > 0; }, responseSeconds))
+    // A quick reaction turns the glow green for 0.1 s (after the white flash's own 0.1 s).
+    bool green = false;
+    auto watchGreen = [&] { return green = green || glowIs(isGreen); };
+    auto scored = [&] {
+        watchGreen();
+        return yellowInBars() > 0;
+    };
+    ASSERT_TRUE(clickUntil(scored, responseSeconds))
         << "the click was not scored";
+    waitFor(watchGreen, 0.3, 1);
     ASSERT_TRUE(waitFor([&] { return !glowShows(); }, responseSeconds));
 
     // One bar one count high, one red point on the graph, and the tries count changed.
@@ -106,6 +114,12 @@ TEST_F(ReactionE2e, FlashShowsAtTheCentreBetween3And6SecondsAndAClickCountsOnce)
     int bin = leftmostBarBin();
     EXPECT_TRUE(bin == (int)std::floor(value - 0.1) || bin == (int)std::floor(value + 0.1))
         << "bar in bin " << bin << " for a point at " << value << " sixtieths";
+    if (value < quickSixtieths - 0.5) {
+        EXPECT_TRUE(green) << "no green glow at " << value;
+    }
+    if (value > quickSixtieths + 0.5) {
+        EXPECT_FALSE(green) << "a green glow at " << value;
+    }
     EXPECT_GT(triesChange(), 5);
     EXPECT_EQ(earlyChange(), 0);
     EXPECT_EQ(missesChange(), 0);

@@ -131,11 +131,19 @@ protected:
         button(1, false);
     }
 
-    // The program still draws: after a reset (the storm may have left trails that keep everything
-    // ever drawn, at full blanking with clearing off), the help screen toggles.
-    void expectDrawing() {
+    // Back at full size, with clearing on again after a reset (the storm may have left trails that
+    // keep everything ever drawn), once the count lines show at their full-screen place: until the
+    // program has drawn at the new size the window shows what the server left there.
+    void settle() {
         restoreFullSize();
         character('r');
+        EXPECT_TRUE(waitFor([&] { return grab(layout::countLines).lit() > 200; }, responseSeconds))
+            << "no count lines at full size";
+    }
+
+    // The program still draws: the help screen toggles.
+    void expectDrawing() {
+        settle();
         Picture before = grabQuiet(layout::helpText);
         character('?');
         EXPECT_TRUE(waitFor([&] { return maskDifference(before, grab(layout::helpText)) > 50; },
@@ -144,8 +152,7 @@ protected:
     }
 
     long settledResidentKilobytes() {
-        restoreFullSize();
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        settle();
         return residentKilobytes();
     }
 };
