@@ -40,6 +40,7 @@ int rand() {
     return (int)((generatorState >> 16) & 0x7FFF);
 }
 
+// Starts the sequence again from a seed.
 void srand(unsigned seed) {
     generatorState = seed;
 }

@@ -6,6 +6,7 @@
 #include "input/mouse.h"
 #include "input/special_keys.h"
 
+// Opens the full-screen window, wires the callbacks and the menu, and hands over to GLUT.
 int main(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);

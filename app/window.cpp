@@ -43,6 +43,7 @@ void setFixedGlState() {
 
 }  // namespace
 
+// Asks GLUT, once, for the size everything in this frame is drawn to.
 void askWindowSize() {
     frameWidth = glutGet(GLUT_WINDOW_WIDTH);
     frameHeight = glutGet(GLUT_WINDOW_HEIGHT);
@@ -74,6 +75,7 @@ void onIdle() {
     glutPostRedisplay();
 }
 
+// Keeps the new size, and asks again for the one wanted if the toolkit gave another.
 void onReshape(int width, int height) {
     windowWidth = width;
     windowHeight = height;

@@ -33,15 +33,18 @@ constexpr double objectSizeDown = 0.95;
 constexpr double objectSizeUp = 1.055555;
 constexpr double cameraZStep = 0.05;
 
+// Confirms a switch with the text for its new state.
 void showToggle(int flag, const char* on, const char* off) {
     textPrinter.showStatus(flag ? on : off);
 }
 
+// Moves the camera distance by a fixed step and confirms it.
 void moveCamera(double step) {
     settings.cameraZ = (float)(settings.cameraZ + step);
     textPrinter.showStatus("CameraZ: %4.2f\n", (double)settings.cameraZ);
 }
 
+// Steps the field of view by a degree within 1 to 179 and confirms it, in whole degrees.
 void changeFieldOfView(float step) {
     float next = cameraFieldOfView + step;
     if (step > 0) cameraFieldOfView = cameraFieldOfView < fieldOfViewMax ? next : fieldOfViewMax;
@@ -50,6 +53,7 @@ void changeFieldOfView(float step) {
     settings.fieldOfView = (int)cameraFieldOfView;
 }
 
+// Steps the tessellation by one within 3 to 40; the message shows even at a bound.
 void changeTessellation(int step) {
     int bound = step > 0 ? tessellationMax : tessellationMin;
     if (settings.tessellation != bound) settings.tessellation += step;
@@ -74,6 +78,7 @@ void stepLetterbox() {
     clearRequest = 1;
 }
 
+// Alternates the camera mode; its only effect is the message and the pointer.
 void stepCameraMode() {
     settings.cameraMode = (settings.cameraMode + 1) % 2;
     if (settings.cameraMode == 0) {
@@ -97,6 +102,7 @@ void requestExit() {
     showHelp = 0;
 }
 
+// Between full screen with the pointer hidden and a 600 by 600 window.
 void toggleFullScreen() {
     fullScreen = toggled(fullScreen);
     if (fullScreen) {

@@ -26,6 +26,7 @@ const char* const menuLabels[] = {"Toggle FPS Clock", "Toggle Fog", "Toggle Ligh
                                   "Toggle Textures", "Next Image", "Next Option",
                                   "Reset", "Help", "Exit"};
 
+// Sets, without drawing it now, the status text for a switch's new state.
 void setToggleText(int flag, const char* on, const char* off) {
     textPrinter.setStatusText(flag ? on : off);
 }
@@ -47,6 +48,7 @@ void createMenu() {
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 }
 
+// Carries out a menu entry; the menu's messages show from the next frame.
 void onMenu(int value) {
     switch (value) {
         case menuToggleFps: settings.showFps = toggled(settings.showFps); break;
@@ -70,11 +72,13 @@ void onMenu(int value) {
     }
 }
 
+// The label of the chosen image, where there is one.
 void showImageLabel() {
     if (settings.imageIndex == 0) textPrinter.setStatusText("No Image Options");
     if (settings.imageIndex == 1) textPrinter.setStatusText("Image 1/1: ");
 }
 
+// The label of the chosen option, where there is one.
 void showOptionLabel() {
     if (settings.optionIndex == 0) textPrinter.setStatusText("No Options");
     if (settings.optionIndex == 1) textPrinter.setStatusText("Option 1/1: ");

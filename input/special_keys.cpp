@@ -13,6 +13,7 @@ constexpr double fineUp = 1.05263;
 constexpr float fogRangeMin = 0.01f;
 constexpr float fogRangeMax = 4.0f;
 
+// Scales the fog range within 0.01 to 4 and confirms it.
 void stepFogRange(double factor) {
     settings.fogRange = scaled(settings.fogRange, factor);
     if (settings.fogRange < fogRangeMin) settings.fogRange = fogRangeMin;
@@ -35,6 +36,7 @@ void stepBlanking(double factor) {
 
 }  // namespace
 
+// Steps the value a function key, Page Up or Down, Home or End stands for.
 void onSpecialKey(int key, int, int) {
     switch (key) {
         case GLUT_KEY_F1: stepFactor(settings.f1f2Factor, stepDown, "F1/F2: %4.2f\n"); break;

@@ -100,6 +100,7 @@ void TextPrinter::endText() {
     glDepthMask(GL_TRUE);
 }
 
+// Sets the glyph colour; its alpha stays.
 void TextPrinter::setColor(float red, float green, float blue) {
     color[0] = red;
     color[1] = green;
@@ -112,12 +113,14 @@ void TextPrinter::showStatus(const char* text) {
     statusExpiry = elapsedSeconds + statusSeconds;
 }
 
+// Shows a status line formatted from one whole number.
 void TextPrinter::showStatus(const char* format, int count) {
     char line[statusTextBytes];
     std::snprintf(line, sizeof line, format, count);
     showStatus(line);
 }
 
+// Shows a status line formatted from one real value.
 void TextPrinter::showStatus(const char* format, double value) {
     char line[statusTextBytes];
     std::snprintf(line, sizeof line, format, value);
@@ -165,6 +168,7 @@ void TextPrinter::checkGlError() {
     rememberLast = 1;
 }
 
+// The printer's start values: status place, white, alpha test and blending on, slant.
 void TextPrinter::resetDefaults() {
     statusX = 10;
     statusY = 25;

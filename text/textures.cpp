@@ -83,6 +83,7 @@ void fillGlowImage(unsigned char* image) {
     }
 }
 
+// Computes the glow and uploads it.
 unsigned int makeGlowTexture() {
     unsigned char image[imageBytes];
     fillGlowImage(image);
