@@ -5,6 +5,10 @@
 #include "app/clock.h"
 #include "app/frame.h"
 #include "app/settings.h"
+#include "app/swap_interval.h"
+#include "input/keyboard.h"
+#include "input/mouse.h"
+#include "input/special_keys.h"
 #include "text/text_printer.h"
 #include "text/textures.h"
 
@@ -42,6 +46,28 @@ void setFixedGlState() {
 }
 
 }  // namespace
+
+// Everything main does before GLUT's loop: the full-screen window, the callbacks, the menu and
+// the graphics.
+void startUp(int* argc, char** argv) {
+    glutInit(argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    // Without a window manager the default position leaves the full-screen window a pixel off
+    // the screen, and the pointer warped below off its place.
+    glutInitWindowPosition(0, 0);
+    glutInitWindowSize(windowWidth, windowHeight);
+    glutCreateWindow("Snapwit");
+    turnOffSwapWait();
+    glutFullScreen();
+    glutKeyboardFunc(onKeyboard);
+    glutSpecialFunc(onSpecialKey);
+    glutMouseFunc(onMouseButton);
+    glutReshapeFunc(onReshape);
+    glutDisplayFunc(onDisplay);
+    glutIdleFunc(onIdle);
+    createMenu();
+    initGraphics();
+}
 
 // Asks GLUT, once, for the size everything in this frame is drawn to.
 void askWindowSize() {

@@ -13,6 +13,7 @@ extern int frameHeight;
 constexpr int pointerStartX = 450;
 constexpr int pointerStartY = 350;
 
+void startUp(int* argc, char** argv);
 void askWindowSize();
 void initGraphics();
 void onDisplay();

@@ -16,26 +16,29 @@
 #include "text/text_printer.h"
 #include "text/textures.h"
 
+WindowAtStartUp windowAtStartUp;
+
 namespace {
 
 void noDisplay() {}
 
-// Opens the window once per test process, as main does, but windowed at the test size.
+// Starts the program once per test process as main does, then takes the frames away from GLUT,
+// since the tests draw them with their own clock, and leaves full screen for the test size.
 class GlWindowEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         int argc = 1;
         char name[] = "snapwit_tests";
         char* argv[] = {name, nullptr};
-        glutInit(&argc, argv);
-        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-        glutInitWindowPosition(0, 0);
-        glutInitWindowSize(testWindowWidth, testWindowHeight);
-        glutCreateWindow("Snapwit tests");
-        glutReshapeFunc(onReshape);
+        startUp(&argc, argv);
         glutDisplayFunc(noDisplay);
-        resizeWindow(testWindowWidth, testWindowHeight);
-        initGraphics();
+        glutIdleFunc(nullptr);
+        ASSERT_TRUE(waitForWindowSize(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT)))
+            << "the window did not go full screen";
+        windowAtStartUp = {windowWidth, windowHeight, glutGet(GLUT_WINDOW_X),
+                           glutGet(GLUT_WINDOW_Y)};
+        requestWindowSize(testWindowWidth, testWindowHeight);
+        ASSERT_TRUE(waitForWindowSize(testWindowWidth, testWindowHeight));
     }
 };
 
@@ -47,8 +50,12 @@ bool waitForWindowSize(int width, int height) {
     while (std::chrono::steady_clock::now() < deadline) {
         glutMainLoopEvent();
         if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height &&
-            windowWidth == width && windowHeight == height)
+            windowWidth == width && windowHeight == height) {
+            // Mesa's software driver looks at the window's size only at a buffer swap; without
+            // one its buffers keep the size of the first frame drawn.
+            glutSwapBuffers();
             return true;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return false;

@@ -10,6 +10,12 @@
 constexpr int testWindowWidth = 1000;
 constexpr int testWindowHeight = 800;
 
+// The window as start-up left it, before the tests leave full screen.
+struct WindowAtStartUp {
+    int width, height, x, y;
+};
+extern WindowAtStartUp windowAtStartUp;
+
 struct Rgba {
     int r, g, b, a;
 };

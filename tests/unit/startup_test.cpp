@@ -1,10 +1,14 @@
-// What start-up leaves behind. The test main runs initGraphics once before these tests, and they
-// only look, so that they hold in any order and nothing here runs a frame or a reset.
+// What start-up leaves behind. The test main runs the program's start-up once before these tests,
+// and they only look, so that they hold in any order and nothing here runs a frame or a reset.
 #include <GL/glut.h>
 #include <gtest/gtest.h>
+#include <GL/glx.h>
+
+#include <string>
 
 #include "app/clock.h"
 #include "app/settings.h"
+#include "app/swap_interval.h"
 #include "app/window.h"
 #include "input/keyboard.h"
 #include "test/reaction_test.h"
@@ -73,4 +77,64 @@ TEST(StartUp, FixedGlStateIsSetAndLightingFogAndDepthTestStayOff) {
 
 TEST(StartUp, PointerIsHiddenOverTheWindow) {
     EXPECT_EQ(glutGet(GLUT_WINDOW_CURSOR), GLUT_CURSOR_NONE);
+}
+
+TEST(StartUp, WindowIsDoubleBufferedWithDepthFullScreenAtTheTopLeftWithTheMenu) {
+    EXPECT_EQ(glutGet(GLUT_WINDOW_DOUBLEBUFFER), 1);
+    EXPECT_EQ(glutGet(GLUT_WINDOW_RGBA), 1);
+    EXPECT_GT(glutGet(GLUT_WINDOW_DEPTH_SIZE), 0);
+    EXPECT_EQ(windowAtStartUp.width, glutGet(GLUT_SCREEN_WIDTH));
+    EXPECT_EQ(windowAtStartUp.height, glutGet(GLUT_SCREEN_HEIGHT));
+    EXPECT_EQ(windowAtStartUp.x, 0);
+    EXPECT_EQ(windowAtStartUp.y, 0);
+    EXPECT_EQ(glutGet(GLUT_MENU_NUM_ITEMS), 9);
+}
+
+namespace {
+
+int extInterval = -1;
+int mesaInterval = -1;
+void fakeSwapIntervalExt(Display*, GLXDrawable, int interval) { extInterval = interval; }
+int fakeSwapIntervalMesa(unsigned interval) {
+    mesaInterval = (int)interval;
+    return 0;
+}
+
+// A look-up that finds the fake setters, or only the MESA one.
+bool extFound = true;
+void (*fakeLookup(const unsigned char* name))() {
+    std::string wanted = (const char*)name;
+    if (wanted == "glXSwapIntervalEXT" && extFound) return (void (*)())fakeSwapIntervalExt;
+    if (wanted == "glXSwapIntervalMESA") return (void (*)())fakeSwapIntervalMesa;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(StartUp, SwapIntervalZeroIsAskedOfTheFirstExtensionThatCanSetIt) {
+    struct Row {
+        const char* extensions;
+        bool extFound;
+        SwapIntervalSetter used;
+    };
+    const Row rows[] = {
+        {"GLX_ARB_create_context GLX_EXT_swap_control GLX_MESA_swap_control", true,
+         SwapIntervalSetter::ext},
+        {"GLX_MESA_swap_control GLX_EXT_swap_control", true, SwapIntervalSetter::ext},
+        {"GLX_MESA_swap_control GLX_SGI_swap_control", true, SwapIntervalSetter::mesa},
+        {"GLX_EXT_swap_control GLX_MESA_swap_control", false, SwapIntervalSetter::mesa},
+        {"GLX_SGI_swap_control", true, SwapIntervalSetter::none},
+        {"GLX_EXT_swap_control_tear GLX_MESA_swap_controlled XGLX_EXT_swap_control", true,
+         SwapIntervalSetter::none},
+        {"", true, SwapIntervalSetter::none},
+        {nullptr, true, SwapIntervalSetter::none},
+    };
+    for (const Row& row : rows) {
+        extInterval = mesaInterval = -1;
+        extFound = row.extFound;
+        SCOPED_TRACE(row.extensions ? row.extensions : "(no list)");
+        EXPECT_EQ(requestSwapIntervalZero(row.extensions, fakeLookup), row.used);
+        EXPECT_EQ(extInterval, row.used == SwapIntervalSetter::ext ? 0 : -1);
+        EXPECT_EQ(mesaInterval, row.used == SwapIntervalSetter::mesa ? 0 : -1);
+    }
 }
