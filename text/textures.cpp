@@ -29,6 +29,21 @@ unsigned int createTexture(const unsigned char* image) {
     return name;
 }
 
+// A soft round spot, 255 at texel (64, 64) falling to 0 at 64 texels' distance.
+void fillGlowImage(unsigned char* image) {
+    for (int i = 0; i < textureSize; i++) {
+        for (int j = 0; j < textureSize; j++) {
+            int squares = (i - glowCentre) * (i - glowCentre) + (j - glowCentre) * (j - glowCentre);
+            float f = (float)std::sqrt((double)squares) / glowRadius;
+            if (f > 1.0f) f = 1.0f;
+            f = f * f;
+            unsigned char v = (unsigned char)(int)((1.0f - f) * 255.0f);
+            unsigned char* pixel = image + (i * textureSize + j) * 4;
+            pixel[0] = pixel[1] = pixel[2] = pixel[3] = v;
+        }
+    }
+}
+
 }  // namespace
 
 // Adds a texture to the list that the exit clean-up deletes; the list never overflows.
@@ -66,21 +81,6 @@ unsigned int loadBmpTexture(const char* fileName) {
     std::fclose(file);
     if (!readable) return 0;
     return createTexture(image);
-}
-
-// A soft round spot, 255 at texel (64, 64) falling to 0 at 64 texels' distance.
-void fillGlowImage(unsigned char* image) {
-    for (int i = 0; i < textureSize; i++) {
-        for (int j = 0; j < textureSize; j++) {
-            int squares = (i - glowCentre) * (i - glowCentre) + (j - glowCentre) * (j - glowCentre);
-            float f = (float)std::sqrt((double)squares) / glowRadius;
-            if (f > 1.0f) f = 1.0f;
-            f = f * f;
-            unsigned char v = (unsigned char)(int)((1.0f - f) * 255.0f);
-            unsigned char* pixel = image + (i * textureSize + j) * 4;
-            pixel[0] = pixel[1] = pixel[2] = pixel[3] = v;
-        }
-    }
 }
 
 // Computes the glow and uploads it.

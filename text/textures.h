@@ -4,10 +4,9 @@
 #include <cstdio>
 
 constexpr int maxTextures = 20;
-constexpr int textureSize = 128;                                    // both textures are square
-constexpr int imageBytes = textureSize * textureSize * 4;           // RGBA, row 0 at the bottom
+constexpr int textureSize = 128;                           // both textures are square
+constexpr int imageBytes = textureSize * textureSize * 4;  // RGBA, row 0 at the bottom
 constexpr long bmpPixelOffset = 54;
-constexpr long bmpPixelBytes = (long)textureSize * textureSize * 3;  // BGR rows, top row first
 
 extern unsigned int textureNames[maxTextures];  // font first, then the glow
 extern int textureCount;
@@ -17,7 +16,6 @@ unsigned int loadBmpTexture(const char* fileName);
 unsigned int makeGlowTexture();
 void initTextures();
 
-// The image halves, kept apart from OpenGL so that they can be checked and fuzzed on their own.
-// readBmpImage returns false when the stream reports a read error (a folder, say).
+// The reader's half without OpenGL, so that it can be checked and fuzzed on its own; false when
+// the stream reports a read error (a folder, say).
 bool readBmpImage(std::FILE* file, unsigned char* image);
-void fillGlowImage(unsigned char* image);
