@@ -29,14 +29,15 @@ constexpr int firstCode = 32;
 constexpr int lastDrawnCode = 126;
 constexpr int headerBytes = 54;
 
-// Snapwit samples each cell shifted by 1.28 texels right and down, so ink keeps clear of the
-// cell's left column and its two top rows; that leaves 7 by 14 pixels for a glyph.
-constexpr int inkLeft = 1;
+// Snapwit samples each cell shifted by 1.28 texels right and down with linear filtering, so a
+// glyph's right edge reads the two left columns of the next cell and its bottom edge the two top
+// rows of the cell below. Ink keeps clear of both, which leaves 6 by 14 pixels for a glyph.
+constexpr int inkLeft = 2;
 constexpr int inkRight = 8;
 constexpr int inkTop = 2;
 constexpr int inkBottom = 16;
 constexpr int pixelHeight = 13;
-constexpr double inkWidth = 7.0;
+constexpr double inkWidth = inkRight - inkLeft;
 
 unsigned char sheet[sheetSize][sheetSize];  // brightness, row 0 at the top
 
@@ -79,16 +80,20 @@ bool renderSheet(const char* fontPath) {
         return false;
     }
     FT_Set_Pixel_Sizes(face, 0, pixelHeight);
-    // Squeeze the font horizontally so that one advance fits the ink area's width.
+    // Squeeze the font horizontally, by a narrower pixel width rather than a transform, so that
+    // the hinter snaps the stems of the narrow glyphs to whole pixels and one advance fills the
+    // ink area's width.
     double advance = face->size->metrics.max_advance / 64.0;
-    double squeeze = advance > inkWidth ? inkWidth / advance : 1.0;
-    FT_Matrix matrix = {(FT_Fixed)std::lround(squeeze * 65536.0), 0, 0, 0x10000};
-    FT_Set_Transform(face, &matrix, nullptr);
+    if (advance > inkWidth) {
+        FT_UInt squeezedWidth = (FT_UInt)std::lround(pixelHeight * inkWidth / advance);
+        FT_Set_Pixel_Sizes(face, squeezedWidth, pixelHeight);
+    }
     // The baseline leaves just the font's descender below it.
     int descender = (int)std::lround(-face->size->metrics.descender / 64.0);
     int baselineRow = inkBottom - descender;
+    constexpr FT_Int32 loadFlags = FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL | FT_LOAD_FORCE_AUTOHINT;
     for (int code = firstCode; code <= lastDrawnCode; code++) {
-        if (FT_Load_Char(face, (FT_ULong)code, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0) continue;
+        if (FT_Load_Char(face, (FT_ULong)code, loadFlags) != 0) continue;
         drawGlyph(face->glyph, code, baselineRow);
     }
     FT_Done_Face(face);

@@ -1,5 +1,6 @@
 // Textures: the BMP reader's row order, colours and brightness alpha, short and odd files, the
-// texture settings, and the glow texture made at start-up, all read back from OpenGL.
+// texture settings, the start-up font sheet with no ink where a neighbouring glyph samples, and
+// the glow texture made at start-up, all read back from OpenGL.
 #include "text/textures.h"
 
 #include <GL/glut.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/frame.h"
 #include "test/reaction_test.h"
 #include "tests/support/gl_test.h"
 #include "tests/support/screen.h"
@@ -269,7 +271,7 @@ TEST_F(TextureTest, StartUpLoadsFontBmpAsEntryZeroAndTheGlowAsEntryOne) {
     ASSERT_EQ(std::fread(file.data(), 1, fileBytes, stream), fileBytes);
     std::fclose(stream);
     Region font = texelsOf(textureNames[0]);
-    int different = 0, lit = 0;
+    int different = 0, lit = 0, seenByNeighbour = 0;
     for (int fileRow = 0; fileRow < side; fileRow++) {
         for (int column = 0; column < side; column++) {
             const unsigned char* bgr = file.data() + headerBytes + (fileRow * side + column) * 3;
@@ -278,10 +280,20 @@ TEST_F(TextureTest, StartUpLoadsFontBmpAsEntryZeroAndTheGlowAsEntryOne) {
                            (red + green + blue) / 3))
                 different++;
             if (red != 0) lit++;
+            // Sampled 1.28 texels right and down, a glyph reads the two left columns of the
+            // cell to its right and the two top rows of the cell below.
+            if ((red | green | blue) != 0 && (column % 8 < 2 || fileRow % 16 < 2))
+                seenByNeighbour++;
         }
     }
     EXPECT_EQ(different, 0);
     EXPECT_GT(lit, 1000);
+    EXPECT_EQ(seenByNeighbour, 0);
+    // So an "L" 20 by 40 from (100, 700) shows nothing of the "M" beside it right of its stem.
+    beginScreenOverlay();
+    textPrinter.printText("L", 100, 100, 40);
+    EXPECT_GT(countLit(100, 716, 12, 24), 40);
+    EXPECT_EQ(countLit(112, 716, 16, 24), 0);
 }
 
 TEST_F(TextureTest, GlowTexelsFallFrom255AtTheCentreToZeroAt64) {
