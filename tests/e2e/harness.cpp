@@ -308,7 +308,9 @@ void E2eTest::writeFont(FontFile font) {
 void E2eTest::startSnapwit(FontFile font) {
     writeFont(font);
     if (HasFatalFailure()) return;
-    // Root reads any file, so the unreadable case runs the program as nobody when it can.
+    // Root reads any file, so the unreadable case runs the program as nobody when it can, from a
+    // copy in the scratch folder: nobody may not be allowed into the folders of the checkout.
+    std::string binary = SNAPWIT_BINARY;
     uid_t dropTo = 0;
     gid_t dropGroup = 0;
     if (font == FontFile::unreadable && geteuid() == 0) {
@@ -316,6 +318,11 @@ void E2eTest::startSnapwit(FontFile font) {
         ASSERT_NE(nobody, nullptr) << "no user nobody to run as";
         dropTo = nobody->pw_uid;
         dropGroup = nobody->pw_gid;
+        binary = scratch + "/snapwit";
+        std::error_code error;
+        std::filesystem::copy_file(SNAPWIT_BINARY, binary, error);
+        ASSERT_FALSE(error) << "cannot copy " << SNAPWIT_BINARY;
+        ASSERT_EQ(chmod(binary.c_str(), 0755), 0);
     }
 
     std::vector<std::string> environment;
@@ -333,7 +340,6 @@ void E2eTest::startSnapwit(FontFile font) {
     std::vector<char*> envp;
     for (std::string& text : environment) envp.push_back(text.data());
     envp.push_back(nullptr);
-    std::string binary = SNAPWIT_BINARY;
     char* argv[] = {binary.data(), nullptr};
     std::string outPath = scratch + "/stdout.txt", errPath = scratch + "/stderr.txt";
     int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
