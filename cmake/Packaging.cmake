@@ -1,8 +1,12 @@
 # Installing Snapwit as a desktop program, and its Debian package (cpack).
 #
-#   cmake --install BUILD --prefix /usr/local       bin/, share/snapwit/font.bmp, desktop entry, icons, manual
+#   cmake --install BUILD --prefix /usr/local       games/, share/snapwit/font.bmp, desktop entry, icons,
+#                                                   manual, AppStream metadata, copyright and changelog
 #   cpack --config BUILD/CPackConfig.cmake         snapwit_VERSION_ARCH.deb, installing under /usr
 include(GNUInstallDirs)
+
+# The package's section is games, and Debian keeps the programs of that section in /usr/games.
+set(SNAPWIT_GAMES_DESTINATION games)
 
 # Snapwit reads font.bmp from its working directory, so the desktop entry starts it in this folder.
 set(SNAPWIT_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/snapwit)
@@ -23,15 +27,50 @@ foreach(size ${SNAPWIT_ICON_SIZES})
 endforeach()
 add_custom_target(icons ALL DEPENDS ${snapwit_icons})
 
-install(TARGETS snapwit RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_BINARY_DIR}/font.bmp DESTINATION ${SNAPWIT_DATA_DESTINATION})
-install(FILES ${CMAKE_SOURCE_DIR}/dist/snapwit.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+# The manual page and the changelog go out compressed as Debian wants them: maximum compression, and no
+# name or timestamp in the header, so that every build gives the same bytes.
+find_program(SNAPWIT_GZIP gzip)
+if(NOT SNAPWIT_GZIP)
+  message(FATAL_ERROR "gzip is needed to compress the manual page and the changelog")
+endif()
+foreach(doc snapwit.6 changelog)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/dist/${doc}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/dist/${doc} ${CMAKE_BINARY_DIR}/dist/${doc}
+    COMMAND ${SNAPWIT_GZIP} -9nf ${CMAKE_BINARY_DIR}/dist/${doc}
+    DEPENDS ${CMAKE_SOURCE_DIR}/dist/${doc}
+    COMMENT "Compressing ${doc}"
+    VERBATIM)
+  list(APPEND snapwit_compressed_docs ${CMAKE_BINARY_DIR}/dist/${doc}.gz)
+endforeach()
+add_custom_target(compressed_docs ALL DEPENDS ${snapwit_compressed_docs})
 
-# The desktop entry's Path= must name the folder where font.bmp ends up, and that depends on the
-# prefix given at install time (cmake --install --prefix, or /usr for the package), so the entry is
-# written when installing rather than when configuring.
+# The version is written in the changelog and the AppStream release list by hand; a release that
+# forgets one of them should not build.
+set(SNAPWIT_APPSTREAM_ID invalid.snapwit.snapwit)
+set(SNAPWIT_METAINFO ${CMAKE_SOURCE_DIR}/dist/${SNAPWIT_APPSTREAM_ID}.metainfo.xml)
+file(STRINGS ${CMAKE_SOURCE_DIR}/dist/changelog changelog_top LIMIT_COUNT 1)
+file(STRINGS ${SNAPWIT_METAINFO} metainfo_release REGEX "<release ")
+if(NOT changelog_top MATCHES "^snapwit \\(${PROJECT_VERSION}\\) "
+   OR NOT metainfo_release MATCHES "version=\"${PROJECT_VERSION}\"")
+  message(FATAL_ERROR "dist/changelog and dist/${SNAPWIT_APPSTREAM_ID}.metainfo.xml must both start with version ${PROJECT_VERSION}")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dist/changelog ${SNAPWIT_METAINFO})
+
+install(TARGETS snapwit RUNTIME DESTINATION ${SNAPWIT_GAMES_DESTINATION})
+install(FILES ${CMAKE_BINARY_DIR}/font.bmp DESTINATION ${SNAPWIT_DATA_DESTINATION})
+install(FILES ${CMAKE_BINARY_DIR}/dist/snapwit.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright ${CMAKE_BINARY_DIR}/dist/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${SNAPWIT_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# The desktop entry's Path= must name the folder where font.bmp ends up and Exec= the installed
+# program (/usr/games is not on every user's PATH), and both depend on the prefix given at install
+# time (cmake --install --prefix, or /usr for the package), so the entry is written when installing
+# rather than when configuring.
 install(CODE "
   set(SNAPWIT_DATA_DIR \"\${CMAKE_INSTALL_PREFIX}/${SNAPWIT_DATA_DESTINATION}\")
+  set(SNAPWIT_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/${SNAPWIT_GAMES_DESTINATION}/snapwit\")
   configure_file(\"${CMAKE_SOURCE_DIR}/dist/snapwit.desktop.in\"
                  \"${CMAKE_BINARY_DIR}/dist/snapwit.desktop\" @ONLY)
 ")

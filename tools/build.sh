@@ -13,7 +13,7 @@ build_packages="cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-
   libgl1-mesa-dri libfreetype-dev fonts-dejavu-core"
 test_packages="libgtest-dev xvfb xauth xdotool x11-utils x11-apps libx11-dev libxtst-dev
   libxfixes-dev clang libclang-rt-14-dev
-  dpkg-dev file zlib1g-dev"
+  dpkg-dev file zlib1g-dev lintian appstream desktop-file-utils mandoc"
 
 # Installs the Debian packages that are not there yet; without root, names them and stops.
 need() {

@@ -1,11 +1,11 @@
 #!/bin/sh
 # Runs on the private X server: starts the unpacked Snapwit as a desktop would (in the entry's Path=
-# folder, by its Exec= command, the package's bin/ first on PATH), checks that it draws its text,
-# then ends it with Escape twice and checks its exit status.
+# folder, by its Exec= command, here with the scratch root in front of its absolute path), checks
+# that it draws its text, then ends it with Escape twice and checks its exit status.
 #
-#   run_installed.sh WORKDIR EXEC BINDIR SCREEN_CHECK SCRATCH
+#   run_installed.sh WORKDIR EXEC SCREEN_CHECK SCRATCH
 set -eu
-workdir=$1 command=$2 bindir=$3 checker=$4 scratch=$5
+workdir=$1 command=$2 checker=$3 scratch=$4
 failures=0
 fail() {
     echo "FAIL: $*" >&2
@@ -26,8 +26,6 @@ has_ended() { ! kill -0 "$pid" 2>/dev/null; }
 lit() { "$checker" lit "$scratch/screen.xwd" "$@"; }
 
 cd "$workdir"
-PATH=$bindir:$PATH
-export PATH
 # Word-split like a desktop's Exec= line without field codes.
 # shellcheck disable=SC2086
 $command >"$scratch/stdout" 2>"$scratch/stderr" &
@@ -38,8 +36,8 @@ if ! within_10s find_window; then
     cat "$scratch/stderr" >&2
     exit 1
 fi
-[ "$(readlink "/proc/$pid/exe")" = "$bindir/snapwit" ] ||
-    fail "the desktop command started $(readlink "/proc/$pid/exe"), not the unpacked $bindir/snapwit"
+[ "$(readlink "/proc/$pid/exe")" = "${command%% *}" ] ||
+    fail "the desktop command started $(readlink "/proc/$pid/exe"), not the unpacked ${command%% *}"
 
 # At 2.5 s the fade-in is over, the greeting still shows (until 3 s) and no flash can have come
 # (the first wait is at least 3 s). On the 1280 by 720 screen the three count lines start at
