@@ -1,6 +1,6 @@
 #include "app/window.h"
 
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 
 #include "app/clock.h"
 #include "app/frame.h"
@@ -19,13 +19,66 @@ int frameHeight = 0;
 
 namespace {
 
-// Leaving full screen, freeglut without a window manager first restores the size from before full
-// screen and only then takes a size asked for; the reshape callback asks again, a bounded number
-// of times, until the window has the size wanted.
-constexpr int windowSizeRetries = 2;
+// What the last request asked for: full screen, or a window of the wanted size. freeglut without
+// a window manager carries out a request made before it has finished the one before badly: leaving
+// full screen, it first restores the size from before full screen, a step of its own that runs
+// one loop later and undoes a full-screen request made meanwhile; and the size asked for on the
+// way out is lost. So a request waits for the reshape of the one before, and after a reshape the
+// next frame, once freeglut's own steps are done, asks again, a bounded number of times, until the
+// window is what the last request wanted.
+constexpr int windowRequestRetries = 3;
+constexpr int reshapeWaitFrames = 100;
+bool fullScreenWanted = true;
 int wantedWidth = 0;
 int wantedHeight = 0;
-int windowSizeRetriesLeft = 0;
+bool waitingForReshape = false;
+int framesWaited = 0;
+bool windowCheckDue = false;
+int windowRequestRetriesLeft = 0;
+
+// True when the window is what the last request wanted.
+bool windowIsWanted() {
+    bool full = glutGet(GLUT_FULL_SCREEN) != 0;
+    if (fullScreenWanted)
+        return full && windowWidth == glutGet(GLUT_SCREEN_WIDTH) &&
+               windowHeight == glutGet(GLUT_SCREEN_HEIGHT);
+    return !full && windowWidth == wantedWidth && windowHeight == wantedHeight;
+}
+
+// Makes the request for the wanted window, if it is not on its way already, and awaits its
+// reshape before the next one.
+void askForWantedWindow() {
+    if (windowIsWanted()) return;
+    if (fullScreenWanted) {
+        if (glutGet(GLUT_FULL_SCREEN)) return;  // freeglut is there, or on its way
+        glutFullScreen();
+    } else {
+        glutReshapeWindow(wantedWidth, wantedHeight);
+    }
+    waitingForReshape = true;
+    framesWaited = 0;
+}
+
+// Once per frame: after a reshape, asks again for the wanted window if the toolkit gave another.
+// A reshape that never comes (a window manager may ignore a request) is waited for a bounded
+// number of frames.
+void settleWindow() {
+    if (waitingForReshape && ++framesWaited > reshapeWaitFrames) {
+        waitingForReshape = false;
+        windowCheckDue = true;
+    }
+    if (!windowCheckDue || waitingForReshape) return;
+    windowCheckDue = false;
+    if (windowIsWanted() || windowRequestRetriesLeft <= 0) return;
+    windowRequestRetriesLeft -= 1;
+    askForWantedWindow();
+}
+
+// Starts on the way to the wanted window, unless a request is still on its way.
+void startWindowRequest() {
+    windowRequestRetriesLeft = windowRequestRetries;
+    if (!waitingForReshape) askForWantedWindow();
+}
 
 // OpenGL state that never changes after start-up. Lighting, fog and depth testing stay disabled.
 void setFixedGlState() {
@@ -58,7 +111,7 @@ void startUp(int* argc, char** argv) {
     glutInitWindowSize(windowWidth, windowHeight);
     glutCreateWindow("Snapwit");
     turnOffSwapWait();
-    glutFullScreen();
+    requestFullScreen();
     glutKeyboardFunc(onKeyboard);
     glutSpecialFunc(onSpecialKey);
     glutMouseFunc(onMouseButton);
@@ -91,6 +144,7 @@ void initGraphics() {
 
 // Draws one frame at the clock's new reading and shows it.
 void onDisplay() {
+    settleWindow();
     elapsedMilliseconds = readElapsedMilliseconds();
     drawFrame();
     glutSwapBuffers();
@@ -101,29 +155,29 @@ void onIdle() {
     glutPostRedisplay();
 }
 
-// Keeps the new size, and asks again for the one wanted if the toolkit gave another.
+// Keeps the new size; the next frame checks it against the window wanted.
 void onReshape(int width, int height) {
     windowWidth = width;
     windowHeight = height;
     frameWidth = width;
     frameHeight = height;
     glViewport(0, 0, width, height);
-    if (windowSizeRetriesLeft > 0) {
-        if (width == wantedWidth && height == wantedHeight) {
-            windowSizeRetriesLeft = 0;
-        } else {
-            windowSizeRetriesLeft -= 1;
-            glutReshapeWindow(wantedWidth, wantedHeight);
-        }
-    }
+    waitingForReshape = false;
+    windowCheckDue = windowRequestRetriesLeft > 0;
 }
 
-// Resizes the window, leaving full screen if need be, and makes sure the size sticks.
+// Fills the screen.
+void requestFullScreen() {
+    fullScreenWanted = true;
+    startWindowRequest();
+}
+
+// Resizes the window, leaving full screen if need be.
 void requestWindowSize(int width, int height) {
+    fullScreenWanted = false;
     wantedWidth = width;
     wantedHeight = height;
-    windowSizeRetriesLeft = windowSizeRetries;
-    glutReshapeWindow(width, height);
+    startWindowRequest();
 }
 
 // Deletes every texture the program made, in one call.

@@ -20,4 +20,5 @@ void onDisplay();
 void onIdle();
 void onReshape(int width, int height);
 void deleteTextures();
+void requestFullScreen();
 void requestWindowSize(int width, int height);

@@ -106,7 +106,7 @@ void requestExit() {
 void toggleFullScreen() {
     fullScreen = toggled(fullScreen);
     if (fullScreen) {
-        glutFullScreen();
+        requestFullScreen();
         glutSetCursor(GLUT_CURSOR_NONE);
         clearRequest = 1;
     } else {

@@ -5,6 +5,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -517,18 +518,25 @@ TEST_F(ClearRequestTest, AKeyAfterLWithdrawsTheClearOfTheNextFrame) {
     EXPECT_EQ(clearRequest, 0);
 }
 
+// The program's own frames run here, since they settle the window after each reshape.
 class FullScreenTest : public ProgramTest {
 protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        glutDisplayFunc(onDisplay);
+    }
     void TearDown() override {
         fullScreen = 1;
         settings.cameraMode = 0;
         requestWindowSize(testWindowWidth, testWindowHeight);
         waitForWindowSize(testWindowWidth, testWindowHeight);
+        glutDisplayFunc([] {});
     }
 
     // A size that holds: reached, and still there after the events that follow have settled.
     static void expectSizeHolds(int width, int height) {
-        ASSERT_TRUE(waitForWindowSize(width, height));
+        ASSERT_TRUE(waitForWindowSize(width, height))
+            << "the window is " << glutGet(GLUT_WINDOW_WIDTH) << "x" << glutGet(GLUT_WINDOW_HEIGHT);
         for (int i = 0; i < 100; i++) {
             glutMainLoopEvent();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -556,6 +564,24 @@ TEST_F(FullScreenTest, LeavingFullScreenGivesA600By600WindowWithTheArrow) {
     EXPECT_EQ(clearRequest, 0);
     EXPECT_EQ(glutGet(GLUT_WINDOW_CURSOR), GLUT_CURSOR_LEFT_ARROW);
     expectSizeHolds(windowedSize, windowedSize);
+}
+
+// Quick presses settle where the last one asked, however they fall between frames ('.' is one
+// pass of GLUT's events, as between two frames).
+TEST_F(FullScreenTest, QuickPressesEndWhereTheLastPressAsked) {
+    int screenWidth = glutGet(GLUT_SCREEN_WIDTH);
+    int screenHeight = glutGet(GLUT_SCREEN_HEIGHT);
+    for (std::string presses : {"FF", "F.F", "F..F", "FFF", "F.F.F", "FF.F"}) {
+        SCOPED_TRACE(presses);
+        fullScreen = 0;
+        press('F');
+        expectSizeHolds(screenWidth, screenHeight);
+        for (char c : presses) c == '.' ? glutMainLoopEvent() : press('F');
+        bool windowed = std::count(presses.begin(), presses.end(), 'F') % 2 == 1;
+        EXPECT_EQ(fullScreen, windowed ? 0 : 1);
+        EXPECT_EQ(glutGet(GLUT_WINDOW_CURSOR), windowed ? GLUT_CURSOR_LEFT_ARROW : GLUT_CURSOR_NONE);
+        expectSizeHolds(windowed ? windowedSize : screenWidth, windowed ? windowedSize : screenHeight);
+    }
 }
 
 TEST_F(FullScreenTest, CameraModeOneKeepsThePointerHiddenInTheWindow) {
