@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frame.h"
+#include "app/window.h"
 #include "test/reaction_test.h"
 #include "tests/support/gl_test.h"
 
@@ -13,8 +14,8 @@
 inline void beginResultsDrawing() {
     clearToBlack();
     setupView();
-    reactionTest.viewWidth = testWindowWidth;
-    reactionTest.viewHeight = testWindowHeight;
+    reactionTest.viewWidth = windowWidth;
+    reactionTest.viewHeight = windowHeight;
 }
 
 // recordTime's flashes show at this clock time.
