@@ -64,7 +64,9 @@ void drawFrame() {
         beginScreenOverlay();
         drawFadeQuad((float)(settings.blanking * frameSeconds * trailStrength));
     }
-    glClear(GL_DEPTH_BUFFER_BIT);
+    // The depth buffer is never cleared: no depth test ever runs, so nothing reads or writes it,
+    // and clearing it would cost every frame, the one that shows a flash included, as much as
+    // clearing the colours.
     if (settings.clearEachFrame != 0 || clearRequest != 0) glClear(GL_COLOR_BUFFER_BIT);
     clearRequest = 0;
 
