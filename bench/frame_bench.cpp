@@ -127,15 +127,19 @@ void compareWithFloor(bool trails, int frames, int rounds) {
 }
 
 // Writes the back buffer of heavy frames, as raw RGBA: cleared, trails, line mode with letterbox
-// bars, and point mode with the largest bars.
+// bars, point mode with the largest bars, and the white and the red glow (with bars).
 int dumpPixels(const char* path) {
-    constexpr int variants = 4;
+    constexpr int variants = 6;
     static unsigned char pixels[variants][1280 * 720 * 4];
     openWindow(1280, 720);
     for (int variant = 0; variant < variants; variant++) {
         enterHeaviestState(variant == 1);
-        settings.polygonMode = variant >= 2 ? variant - 1 : 0;
-        settings.letterbox = variant == 2 ? 3 : variant == 3 ? 6 : 0;
+        settings.polygonMode = variant == 2 || variant == 3 ? variant - 1 : 0;
+        settings.letterbox = variant == 2 || variant == 5 ? 3 : variant == 3 ? 6 : 0;
+        if (variant >= 4) {
+            float white[3] = {1.0f, 1.0f, 1.0f}, red[3] = {1.0f, 0.0f, 0.0f};
+            std::memcpy(reactionTest.flashColor, variant == 4 ? white : red, sizeof white);
+        }
         for (int i = 0; i < 3; i++) heavyFrame();
         clockMilliseconds += frameMilliseconds;
         elapsedMilliseconds = clockMilliseconds;

@@ -184,6 +184,12 @@ void expectBaseGlState() {
     GLboolean depthWrites = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
     EXPECT_TRUE(depthWrites);
+    GLboolean channels[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
+    glGetBooleanv(GL_COLOR_WRITEMASK, channels);
+    EXPECT_TRUE(channels[0] && channels[1] && channels[2] && channels[3]);
+    GLint textureMode = -1;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &textureMode);
+    EXPECT_EQ(textureMode, GL_MODULATE);
 }
 
 void expectColourState(GLenum name, float r, float g, float b, float a) {
