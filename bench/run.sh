@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs every Snapwit benchmark: frame cost against the floor at 1920x1080 and 1280x720, CPU
-# instructions per heaviest frame under callgrind, heap allocations per frame, start-up time.
+# instructions per heaviest frame under callgrind, heap allocations per frame, start-up time,
+# and the timing accuracy of recorded reaction times (bench/accuracy).
 #
 #   bench/run.sh [FRAMES] [ROUNDS]
 set -eu
@@ -46,3 +47,6 @@ on_screen 1280 720 ./bench/snapwit_bench heap 10000
 echo "== start-up"
 on_screen 1280 720 ./bench/startup_bench "$build/snapwit" "$build/bench/libfirst_swap_clock.so" \
     "$build" 20
+
+echo "== timing accuracy (bench/accuracy)"
+"$top/bench/accuracy"
