@@ -43,7 +43,9 @@ constexpr std::int64_t nsPerMs = 1000000;
 constexpr std::int64_t nsPerSecond = 1000000000;
 constexpr int defaultFlashes = 40;
 constexpr double defaultDelayMs = 200.0;
-constexpr int defaultPollSleepUs = 1000;
+// With 1 ms the poll that showed a flash waited far longer for the X server's answer (1.6 ms
+// against 0.3 at 1280 by 720), for 0.02 of a core less.
+constexpr int defaultPollSleepUs = 500;
 constexpr int whiteThreshold = 200;        // every channel above it: the white flash, not the
                                            // yellow graph line or the red markers
 constexpr double holdMs = 40.0;            // how long the button stays down
