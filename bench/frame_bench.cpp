@@ -5,6 +5,7 @@
 //   snapwit_bench heap FRAMES                         heap allocations while heavy frames draw
 //   snapwit_bench parts WIDTH HEIGHT FRAMES ROUNDS    the heavy frame with one layer off at a time
 //   snapwit_bench pixels FILE                         the heavy frames' pixels, to compare builds
+//   snapwit_bench flash WIDTH HEIGHT FRAMES           a round's frame with and without the flash
 //
 // The window is opened at the given size; the clock is set by the benchmark, 16 ms per frame.
 #include <GL/freeglut.h>
@@ -203,6 +204,48 @@ void timeParts(int frames, int rounds) {
     }
 }
 
+// A round under way as the timing benchmark sees it: twelve times recorded, no message, no help.
+void enterRoundState() {
+    elapsedMilliseconds = clockMilliseconds;
+    elapsedSeconds = clockMilliseconds * 0.001f;
+    resetSettings();
+    float now = elapsedSeconds;
+    for (int k = 0; k < 12; k++) {
+        reactionTest.flashStart = now;
+        reactionTest.click(now + (11 + k % 3) * 0.0166667f);
+    }
+    reactionTest.waitStart = now;
+    reactionTest.waitDelay = 1.0e9f;
+    textPrinter.statusExpiry = 0.0;
+    reactionTest.flashColor[0] = reactionTest.flashColor[1] = reactionTest.flashColor[2] = 1.0f;
+}
+
+// The median time from a frame's start to after its swap, with the white glow or without: the
+// flash frame's drawing and the period of the frames that wait for a click.
+void timeFlashFrame(int frames) {
+    constexpr int maxFrames = 4096;
+    static double times[maxFrames];
+    frames = std::min(frames, maxFrames);
+    enterRoundState();
+    for (bool glow : {false, true}) {
+        for (int i = 0; i < frames; i++) {
+            clockMilliseconds += frameMilliseconds;
+            elapsedMilliseconds = clockMilliseconds;
+            reactionTest.flashColorTime = glow ? clockMilliseconds * 0.001f : -1.0f;
+            glFinish();
+            auto start = std::chrono::steady_clock::now();
+            drawFrame();
+            glutSwapBuffers();
+            glFinish();
+            times[i] = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() -
+                                                                 start).count();
+        }
+        std::printf("%4dx%-4d %-12s %8.1f us from the frame's start to after its swap (median)\n",
+                    windowWidth, windowHeight, glow ? "flash frame" : "round frame",
+                    median(times, frames));
+    }
+}
+
 int argument(int argc, char** argv, int index, int fallback) {
     return argc > index ? std::atoi(argv[index]) : fallback;
 }
@@ -241,10 +284,13 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(mode, "parts") == 0) {
         openWindow(argument(argc, argv, 2, 1280), argument(argc, argv, 3, 720));
         timeParts(argument(argc, argv, 4, 200), std::min(argument(argc, argv, 5, 5), maxRounds));
+    } else if (std::strcmp(mode, "flash") == 0) {
+        openWindow(argument(argc, argv, 2, 1280), argument(argc, argv, 3, 720));
+        timeFlashFrame(argument(argc, argv, 4, 400));
     } else if (std::strcmp(mode, "pixels") == 0 && argc > 2) {
         return dumpPixels(argv[2]);
     } else {
-        std::fprintf(stderr, "usage: snapwit_bench frames|cpu|heap|pixels ...\n");
+        std::fprintf(stderr, "usage: snapwit_bench frames|cpu|heap|parts|pixels|flash ...\n");
         return 2;
     }
     return 0;
