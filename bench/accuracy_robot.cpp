@@ -35,6 +35,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/snapwit_window.h"
+
 extern char** environ;
 
 namespace {
@@ -217,27 +219,6 @@ void startProgram(Run& run, const char* binary, const std::string& displayName) 
         execve(binary, argv, environment.data());
         _exit(127);
     }
-}
-
-// The mapped top-level window titled "Snapwit", or 0.
-Window findSnapwitWindow(Display* display) {
-    Window root, parent, *children = nullptr, found = 0;
-    unsigned count = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return 0;
-    for (unsigned i = 0; i < count && !found; i++) {
-        char* name = nullptr;
-        XWindowAttributes attributes;
-        if (XFetchName(display, children[i], &name) && name) {
-            if (std::strcmp(name, "Snapwit") == 0 &&
-                XGetWindowAttributes(display, children[i], &attributes) &&
-                attributes.map_state == IsViewable)
-                found = children[i];
-            XFree(name);
-        }
-    }
-    if (children) XFree(children);
-    return found;
 }
 
 // Waits for the program's window; returns when it appeared.

@@ -24,6 +24,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/snapwit_window.h"
+
 extern char** environ;
 
 namespace {
@@ -368,23 +370,7 @@ void E2eTest::startSnapwit(FontFile font) {
 
     // The window is the top-level one titled "Snapwit" that is mapped.
     auto found = [&] {
-        Window root, parent, *children = nullptr;
-        unsigned count = 0;
-        snapwitWindow = 0;
-        if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-            return false;
-        for (unsigned i = 0; i < count && !snapwitWindow; i++) {
-            char* name = nullptr;
-            XWindowAttributes attributes;
-            if (XFetchName(display, children[i], &name) && name) {
-                if (std::strcmp(name, "Snapwit") == 0 &&
-                    XGetWindowAttributes(display, children[i], &attributes) &&
-                    attributes.map_state == IsViewable)
-                    snapwitWindow = children[i];
-                XFree(name);
-            }
-        }
-        if (children) XFree(children);
+        snapwitWindow = findSnapwitWindow(display);
         return snapwitWindow != 0;
     };
     ASSERT_TRUE(waitFor(found, windowAppearSeconds, 5))
