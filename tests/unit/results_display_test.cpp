@@ -50,6 +50,11 @@ std::string sizeName(const ::testing::TestParamInfo<Layout>& info) {
     return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
 }
 
+// Names a layout by its window size in test listings, rather than by its bytes.
+void PrintTo(const Layout& layout, std::ostream* out) {
+    *out << layout.width << "x" << layout.height;
+}
+
 // Colour tests for single pixels.
 bool isColor(Rgba p, int r, int g, int b, int tolerance = 40) {
     return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
