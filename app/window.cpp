@@ -69,7 +69,9 @@ void settleWindow() {
     }
     if (!windowCheckDue || waitingForReshape) return;
     windowCheckDue = false;
-    if (windowIsWanted() || windowRequestRetriesLeft <= 0) return;
+    // Once there, later sizes are someone else's doing (a window manager, say): leave them be.
+    if (windowIsWanted()) windowRequestRetriesLeft = 0;
+    if (windowRequestRetriesLeft <= 0) return;
     windowRequestRetriesLeft -= 1;
     askForWantedWindow();
 }
