@@ -48,9 +48,9 @@ SwapIntervalSetter requestSwapIntervalZero(const char* extensions, GlxLookup loo
 
 // The extensions usable with the current window, not the client library's own list, which names
 // extensions that the driver in use may not support.
-SwapIntervalSetter turnOffSwapWait() {
+void turnOffSwapWait() {
     Display* display = glXGetCurrentDisplay();
-    if (display == nullptr) return SwapIntervalSetter::none;
-    return requestSwapIntervalZero(glXQueryExtensionsString(display, DefaultScreen(display)),
-                                   glXGetProcAddressARB);
+    if (display == nullptr) return;
+    requestSwapIntervalZero(glXQueryExtensionsString(display, DefaultScreen(display)),
+                            glXGetProcAddressARB);
 }

@@ -14,4 +14,4 @@ using GlxLookup = void (*(*)(const unsigned char* name))();
 SwapIntervalSetter requestSwapIntervalZero(const char* extensions, GlxLookup lookup);
 
 // The same with the current window's GLX extensions and glXGetProcAddressARB.
-SwapIntervalSetter turnOffSwapWait();
+void turnOffSwapWait();
