@@ -2,6 +2,7 @@
 
 #include <GL/glut.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "app/clock.h"
@@ -16,6 +17,8 @@ int framesPerSecond = 30;
 int clearRequest = 0;
 float exitFadeStart = 0.0f;
 int showHelp = 0;
+double trailSecondsOwed = 0.0;
+long long trailSlot = -1;
 
 namespace {
 
@@ -27,6 +30,27 @@ void countFrame() {
         framesPerSecond = framesCounted;
         framesCounted = 0;
     }
+}
+
+// Darkens what the colour buffer holds, by time and not by frames. Each frame darkening by its
+// own small share would stop a trail short of black on a fast machine, where an 8-bit channel
+// rounds a tiny step away, and one long frame would wipe it; so the darkening waits for the
+// clock's next 1/60-second slot and then takes off, compounded, all the time owed since the last.
+void darkenTrails() {
+    if (settings.clearEachFrame != 0 || !(settings.blanking < 1.0f)) {
+        trailSecondsOwed = 0.0;
+        return;
+    }
+    trailSecondsOwed += frameSeconds;
+    long long slot = (long long)elapsedMilliseconds * trailDarkeningsPerSecond / 1000;
+    if (slot == trailSlot) return;
+    trailSlot = slot;
+    double keptPerReferenceFrame =
+        1.0 - settings.blanking * trailStrength / trailReferenceFramesPerSecond;
+    double kept = std::pow(keptPerReferenceFrame, trailSecondsOwed * trailReferenceFramesPerSecond);
+    trailSecondsOwed = 0.0;
+    beginScreenOverlay();
+    drawFadeQuad((float)(1.0 - kept));
 }
 
 // The title "Snapwit" slides from the top-left corner to the bottom-right one in the first seconds.
@@ -60,10 +84,7 @@ void drawFrame() {
     askWindowSize();
     advanceClock();
     countFrame();
-    if (settings.clearEachFrame == 0 && settings.blanking < 1.0f) {
-        beginScreenOverlay();
-        drawFadeQuad((float)(settings.blanking * frameSeconds * trailStrength));
-    }
+    darkenTrails();
     // The depth buffer is never cleared: no depth test ever runs, so nothing reads or writes it,
     // and clearing it would cost every frame, the one that shows a flash included, as much as
     // clearing the colours.

@@ -7,8 +7,15 @@ extern int framesPerSecond;    // frames drawn in the last counted second
 extern int clearRequest;       // clear the colour buffer once, in the next frame
 extern float exitFadeStart;    // 0: no exit asked for; else when the fade-out began
 extern int showHelp;           // draw the help screen
+extern double trailSecondsOwed;   // frame time not yet taken off the trails
+extern long long trailSlot;       // the clock's 1/60-second slot of the last darkening
 
-constexpr double trailStrength = 40.0;      // trail quad alpha per second of frame, times blanking
+// Trails: at the reference rate of 60 frames a second each frame darkens the picture by
+// blanking x trailStrength / 60 (0.5 at the reset blanking); any other frame rate darkens by what
+// the same time takes off at that rate, at most trailDarkeningsPerSecond times a clock second.
+constexpr double trailStrength = 40.0;
+constexpr double trailReferenceFramesPerSecond = 60.0;
+constexpr int trailDarkeningsPerSecond = 60;
 constexpr double letterboxStepShare = 0.05;  // each letterbox unit, top and bottom, of the height
 constexpr float introTitleSeconds = 10.0f;
 constexpr double introTitlePathSeconds = 8.0;

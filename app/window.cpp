@@ -25,14 +25,15 @@ namespace {
 // one loop later and undoes a full-screen request made meanwhile; and the size asked for on the
 // way out is lost. So a request waits for the reshape of the one before, and after a reshape the
 // next frame, once freeglut's own steps are done, asks again, a bounded number of times, until the
-// window is what the last request wanted.
+// window is what the last request wanted. The wait is clock time, longer than a window manager
+// takes to answer, so that a request never crosses the answer to the one before, at any frame rate.
 constexpr int windowRequestRetries = 3;
-constexpr int reshapeWaitFrames = 100;
+constexpr int reshapeWaitMilliseconds = 1000;
 bool fullScreenWanted = true;
 int wantedWidth = 0;
 int wantedHeight = 0;
 bool waitingForReshape = false;
-int framesWaited = 0;
+int requestMilliseconds = 0;  // clock reading when the awaited request was made
 bool windowCheckDue = false;
 int windowRequestRetriesLeft = 0;
 
@@ -56,14 +57,13 @@ void askForWantedWindow() {
         glutReshapeWindow(wantedWidth, wantedHeight);
     }
     waitingForReshape = true;
-    framesWaited = 0;
+    requestMilliseconds = elapsedMilliseconds;
 }
 
 // Once per frame: after a reshape, asks again for the wanted window if the toolkit gave another.
-// A reshape that never comes (a window manager may ignore a request) is waited for a bounded
-// number of frames.
+// A reshape that never comes (a window manager may ignore a request) is waited for a bounded time.
 void settleWindow() {
-    if (waitingForReshape && ++framesWaited > reshapeWaitFrames) {
+    if (waitingForReshape && elapsedMilliseconds - requestMilliseconds > reshapeWaitMilliseconds) {
         waitingForReshape = false;
         windowCheckDue = true;
     }
@@ -146,8 +146,8 @@ void initGraphics() {
 
 // Draws one frame at the clock's new reading and shows it.
 void onDisplay() {
-    settleWindow();
     elapsedMilliseconds = readElapsedMilliseconds();
+    settleWindow();
     drawFrame();
     glutSwapBuffers();
 }

@@ -18,6 +18,7 @@ constexpr float sampleShift = 0.01f;  // each cell is sampled this much right an
 constexpr float glyphWidthShare = 0.5f;
 constexpr float advanceShare = 0.45f;
 constexpr int frameRateRightOffset = 120;
+constexpr int frameRateLineLength = 13;  // "%3d Frame/Sec" with three digits
 constexpr double errorLineShare = 0.4;
 
 // One glyph as a slanted textured quad with its bottom-left corner at (x, bottom), inside
@@ -142,17 +143,21 @@ void TextPrinter::drawStatus() {
     }
 }
 
-// The frame-rate line, 120 pixels left of the right edge.
+// The frame-rate line, 120 pixels left of the right edge; a count of four digits or more moves
+// it left, so that it ends where a three-digit count ends and stays whole inside the window.
 void TextPrinter::drawFrameRate(int framesPerSecond) {
     char line[statusTextBytes];
-    std::snprintf(line, sizeof line, "%3d Frame/Sec", framesPerSecond);
+    int length = std::snprintf(line, sizeof line, "%3d Frame/Sec", framesPerSecond);
+    int extraGlyphs = length > frameRateLineLength ? length - frameRateLineLength : 0;
+    int advance = (int)(statusTextSize * advanceShare);
     rememberLast = 0;
-    printText(line, (short)(frameWidth - frameRateRightOffset), (short)statusY,
-              statusTextSize);
+    printText(line, (short)(frameWidth - frameRateRightOffset - extraGlyphs * advance),
+              (short)statusY, statusTextSize);
     rememberLast = 1;
 }
 
-// Shows the oldest pending OpenGL error, if any, for this one frame.
+// Takes the oldest pending OpenGL error, if any, and shows the last one taken for the status
+// time: one frame alone would be a millisecond on a graphics card, too short to read.
 void TextPrinter::checkGlError() {
     rememberLast = 0;
     GLenum error = glGetError();
@@ -160,11 +165,12 @@ void TextPrinter::checkGlError() {
         const char* known = (const char*)gluErrorString(error);
         char description[errorDescriptionBytes];
         std::snprintf(description, sizeof description, "%s", known ? known : "unknown error");
-        char line[statusTextBytes];
-        std::snprintf(line, sizeof line, "OpenGL Error: %s", description);
-        printText(line, (short)(int)(errorLineShare * frameWidth), (short)statusY,
-                  statusTextSize);
+        std::snprintf(errorLine, sizeof errorLine, "OpenGL Error: %s", description);
+        errorLineExpiry = elapsedSeconds + statusSeconds;
     }
+    if (elapsedSeconds < errorLineExpiry)
+        printText(errorLine, (short)(int)(errorLineShare * frameWidth), (short)statusY,
+                  statusTextSize);
     rememberLast = 1;
 }
 

@@ -40,6 +40,8 @@ public:
     float slant;
     char lastText[statusTextBytes];
     unsigned int fontTexture;
+    char errorLine[statusTextBytes];  // the last OpenGL error's line
+    double errorLineExpiry;           // clock time it stops showing; 0 when none was taken
 
 private:
     void rememberText(const char* text);

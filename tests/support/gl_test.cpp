@@ -91,6 +91,7 @@ void resetProgram() {
     reactionTest.flashColorTime = 0.0f;
     textPrinter.resetDefaults();
     textPrinter.statusExpiry = 0.0;
+    textPrinter.errorLineExpiry = 0.0;
     // Where the start-up greeting leaves the remembered position.
     textPrinter.lastX = textPrinter.statusX;
     textPrinter.lastY = textPrinter.statusY;

@@ -6,12 +6,16 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/clock.h"
 #include "app/settings.h"
 #include "app/window.h"
+#include "input/keyboard.h"
+#include "input/special_keys.h"
 #include "test/reaction_test.h"
 #include "tests/support/gl_test.h"
 #include "tests/support/screen.h"
@@ -265,28 +269,112 @@ TEST_F(FrameTest, SecondExitRequestEndsTheProgramAtTheNextFrameButNotBeforeTwoSe
         2000);
 }
 
-TEST_F(FrameTest, TrailsDarkenThePreviousPictureByBlankingTimesFrameLengthTimes40) {
+TEST_F(FrameTest, TrailsDarkenAtMost60TimesAClockSecondByAllTheTimeSinceTheLastDarkening) {
     holdFlashBack();
     reactionTest.histogram[tallBin] = tallBinCount;
     settings.clearEachFrame = 0;
     frameAt(10000);
+    // What is kept is (1 - blanking x 40 / 60) to the power of the sixtieths owed.
     struct Case {
         float blanking;
         int frameMs;
         int level;
     };
     int ms = 10000;
-    for (Case c : {Case{0.75f, 10, 178}, Case{0.5f, 25, 128}, Case{0.25f, 40, 153},
-                   Case{0.9f, 50, 0}, Case{1.0f, 50, 255}}) {
+    for (Case c : {Case{0.75f, 17, 126}, Case{0.75f, 8, 255}, Case{0.75f, 8, 255},
+                   Case{0.75f, 10, 86}, Case{0.5f, 25, 139}, Case{0.25f, 40, 165},
+                   Case{0.9f, 50, 16}, Case{1.0f, 50, 255}}) {
         fillWindow(1.0f, 1.0f, 1.0f);
         settings.blanking = c.blanking;
         ms += c.frameMs;
         frameAt(ms);
-        EXPECT_NEAR(pixelAt(emptyX, emptyY).r, c.level, 2) << c.blanking;
+        EXPECT_NEAR(pixelAt(emptyX, emptyY).r, c.level, 2) << ms;
         // The reaction test draws after the darkening, at full strength.
-        EXPECT_NEAR(barPixels(barBottom, barHeight), barHeight, 2) << c.blanking;
+        EXPECT_NEAR(barPixels(barBottom, barHeight), barHeight, 2) << ms;
     }
 }
+
+// The clock stepped by a repeating pattern of frame lengths, as on a machine of that speed.
+struct FrameRate {
+    const char* name;
+    int steps[2];
+    int perSecond;
+};
+
+class FrameRateTest : public FrameTest, public ::testing::WithParamInterface<FrameRate> {
+protected:
+    int ms = 10000;
+    int step = 0;
+
+    void nextFrame() {
+        ms += GetParam().steps[step++ % 2];
+        frameAt(ms);
+    }
+
+    // An early click glows red for 0.1 s; then, on trails, the centre fades: still there 30 to
+    // 70 ms after the glow, at most 8 of 255 once 1.5 s have passed.
+    void expectTrailFades(const char* mode) {
+        SCOPED_TRACE(mode);
+        mouseButtonDown = 1;
+        nextFrame();
+        mouseButtonDown = 0;
+        ASSERT_EQ(reactionTest.flashColor[0], 1.0f);
+        int glowEnd = (int)(reactionTest.flashColorTime * 1000.0f) + 100;
+        int dimmestEarly = 255, shownEarly = 0;
+        while (ms < glowEnd + 1500) {
+            nextFrame();
+            if (ms - glowEnd < 30 || ms - glowEnd > 70) continue;
+            dimmestEarly = std::min(dimmestEarly, pixelAt(centreX, centreY).r);
+            shownEarly += 1;
+        }
+        EXPECT_GT(shownEarly, 0);
+        EXPECT_GE(dimmestEarly, 8) << "the trail is gone too soon";
+        EXPECT_LE(pixelAt(centreX, centreY).r, 8) << "the trail stays";
+    }
+
+    static constexpr int centreX = testWindowWidth / 2;
+    static constexpr int centreY = testWindowHeight / 2;
+};
+
+TEST_P(FrameRateTest, TrailsFadeAndTheFrameRateLineShowsTheCountWholeInsideTheWindow) {
+    holdFlashBack();
+    settings.showFps = 1;
+    frameAt(ms);
+    framesCounted = 0;
+    nextFpsUpdate = 11.0;
+    // The band above the count lines: only the frame-rate line draws there.
+    auto band = [] { return capture(700, testWindowHeight - 20, testWindowWidth - 700, 15); };
+    auto line = [&](const char* text, int x) {
+        clearToBlack();
+        beginScreenOverlay();
+        textPrinter.rememberLast = 0;
+        textPrinter.printText(text, (short)x, 25, 20.0f);
+        textPrinter.rememberLast = 1;
+        Region drawn = band();
+        clearToBlack();
+        return drawn;
+    };
+    // A count of four digits ends where one of three does.
+    char text[32];
+    int length = std::snprintf(text, sizeof text, "%3d Frame/Sec", GetParam().perSecond);
+    Region expected = line(text, testWindowWidth - 120 - 9 * std::max(0, length - 13));
+    while (ms < 11000) nextFrame();
+    EXPECT_EQ(framesPerSecond, GetParam().perSecond);
+    EXPECT_EQ(band(), expected);
+
+    settings.showFps = 0;
+    onKeyboard(' ', 0, 0);
+    expectTrailFades("space bar");
+    for (int i = 0; i < 10; i++) onSpecialKey(GLUT_KEY_F11, 0, 0);
+    expectTrailFades("ten F11");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clock, FrameRateTest,
+    ::testing::Values(FrameRate{"Alternately0And1Ms", {0, 1}, 2000},
+                      FrameRate{"Every1Ms", {1, 1}, 1000}, FrameRate{"Every16Ms", {16, 16}, 63},
+                      FrameRate{"Every50Ms", {50, 50}, 20}),
+    [](const ::testing::TestParamInfo<FrameRate>& info) { return std::string(info.param.name); });
 
 TEST_F(FrameTest, ClearRequestClearsOnceWhateverTheTrailsAndIsReset) {
     holdFlashBack();
