@@ -1,14 +1,8 @@
-// The program's only GLX code.
 #include "app/swap_interval.h"
-
-#include <GL/glx.h>
 
 #include <cstring>
 
 namespace {
-
-using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);
-using SwapIntervalMesa = int (*)(unsigned int);
 
 // True when the space-separated list names the extension as a whole word.
 bool listsExtension(const char* extensions, const char* name) {
@@ -21,36 +15,17 @@ bool listsExtension(const char* extensions, const char* name) {
     return false;
 }
 
-// The function the look-up gives for a name, if the list names its extension.
-void (*offered(const char* extensions, const char* extension, GlxLookup lookup,
-               const char* function))() {
-    if (!listsExtension(extensions, extension)) return nullptr;
-    return lookup((const unsigned char*)function);
-}
-
 }  // namespace
 
-// Asks the first extension that can set interval 0 to set it.
-SwapIntervalSetter requestSwapIntervalZero(const char* extensions, GlxLookup lookup) {
-    if (extensions == nullptr) return SwapIntervalSetter::none;
-    if (auto ext = (SwapIntervalExt)offered(extensions, "GLX_EXT_swap_control", lookup,
-                                            "glXSwapIntervalEXT")) {
-        ext(glXGetCurrentDisplay(), glXGetCurrentDrawable(), 0);
-        return SwapIntervalSetter::ext;
+// Walks the ways in order of preference and takes the first that is both listed and found.
+int findSwapControl(const char* extensions, const SwapControl* ways, int count, GlProcLookup lookup,
+                    GlProc& setter) {
+    setter = nullptr;
+    if (extensions == nullptr) return -1;
+    for (int i = 0; i < count; i++) {
+        if (!listsExtension(extensions, ways[i].extension)) continue;
+        setter = lookup(ways[i].setter);
+        if (setter != nullptr) return i;
     }
-    if (auto mesa = (SwapIntervalMesa)offered(extensions, "GLX_MESA_swap_control", lookup,
-                                              "glXSwapIntervalMESA")) {
-        mesa(0);
-        return SwapIntervalSetter::mesa;
-    }
-    return SwapIntervalSetter::none;
-}
-
-// The extensions usable with the current window, not the client library's own list, which names
-// extensions that the driver in use may not support.
-void turnOffSwapWait() {
-    Display* display = glXGetCurrentDisplay();
-    if (display == nullptr) return;
-    requestSwapIntervalZero(glXQueryExtensionsString(display, DefaultScreen(display)),
-                            glXGetProcAddressARB);
+    return -1;
 }

@@ -5,7 +5,7 @@
 #include "app/clock.h"
 #include "app/frame.h"
 #include "app/settings.h"
-#include "app/swap_interval.h"
+#include "app/platform.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "input/special_keys.h"
@@ -171,6 +171,7 @@ void onReshape(int width, int height) {
 // Fills the screen.
 void requestFullScreen() {
     fullScreenWanted = true;
+    askCompositorBypass(true);
     startWindowRequest();
 }
 
@@ -179,6 +180,7 @@ void requestWindowSize(int width, int height) {
     fullScreenWanted = false;
     wantedWidth = width;
     wantedHeight = height;
+    askCompositorBypass(false);
     startWindowRequest();
 }
 

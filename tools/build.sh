@@ -9,7 +9,7 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-}
 
-build_packages="cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev
+build_packages="cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libx11-dev
   libgl1-mesa-dri libfreetype-dev fonts-dejavu-core"
 test_packages="libgtest-dev xvfb xauth xdotool x11-utils x11-apps libx11-dev libxtst-dev
   libxfixes-dev clang libclang-rt-14-dev

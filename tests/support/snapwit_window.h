@@ -5,12 +5,12 @@
 
 #include <cstring>
 
-// The mapped top-level window titled "Snapwit", or 0.
-inline Window findSnapwitWindow(Display* display) {
-    Window root, parent, *children = nullptr, found = 0;
+// The mapped window titled "Snapwit" at or below `parent`: a top-level window on a bare server,
+// a child of its frame under a reparenting window manager.
+inline Window findSnapwitWindowBelow(Display* display, Window parent, int depth) {
+    Window root, grandparent, *children = nullptr, found = 0;
     unsigned count = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return 0;
+    if (depth < 0 || !XQueryTree(display, parent, &root, &grandparent, &children, &count)) return 0;
     for (unsigned i = 0; i < count && !found; i++) {
         char* name = nullptr;
         XWindowAttributes attributes;
@@ -21,7 +21,14 @@ inline Window findSnapwitWindow(Display* display) {
                 found = children[i];
             XFree(name);
         }
+        if (!found) found = findSnapwitWindowBelow(display, children[i], depth - 1);
     }
     if (children) XFree(children);
     return found;
+}
+
+// The program's window, or 0; window managers put it at most a few frames deep.
+inline Window findSnapwitWindow(Display* display) {
+    constexpr int frameDepth = 3;
+    return findSnapwitWindowBelow(display, DefaultRootWindow(display), frameDepth);
 }

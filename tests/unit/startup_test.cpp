@@ -2,7 +2,6 @@
 // and they only look, so that they hold in any order and nothing here runs a frame or a reset.
 #include <GL/glut.h>
 #include <gtest/gtest.h>
-#include <GL/glx.h>
 
 #include <string>
 
@@ -92,20 +91,15 @@ TEST(StartUp, WindowIsDoubleBufferedWithDepthFullScreenAtTheTopLeftWithTheMenu) 
 
 namespace {
 
-int extInterval = -1;
-int mesaInterval = -1;
-void fakeSwapIntervalExt(Display*, GLXDrawable, int interval) { extInterval = interval; }
-int fakeSwapIntervalMesa(unsigned interval) {
-    mesaInterval = (int)interval;
-    return 0;
-}
+void fakeSetter() {}
+void otherFakeSetter() {}
 
-// A look-up that finds the fake setters, or only the MESA one.
+// A look-up that finds the setters of every way, or all but glXSwapIntervalEXT.
 bool extFound = true;
-void (*fakeLookup(const unsigned char* name))() {
-    std::string wanted = (const char*)name;
-    if (wanted == "glXSwapIntervalEXT" && extFound) return (void (*)())fakeSwapIntervalExt;
-    if (wanted == "glXSwapIntervalMESA") return (void (*)())fakeSwapIntervalMesa;
+GlProc fakeLookup(const char* name) {
+    std::string wanted = name;
+    if (wanted == "glXSwapIntervalEXT") return extFound ? fakeSetter : nullptr;
+    if (wanted == "glXSwapIntervalMESA" || wanted == "wglSwapIntervalEXT") return otherFakeSetter;
     return nullptr;
 }
 
@@ -114,27 +108,31 @@ void (*fakeLookup(const unsigned char* name))() {
 TEST(StartUp, SwapIntervalZeroIsAskedOfTheFirstExtensionThatCanSetIt) {
     struct Row {
         const char* extensions;
+        bool wgl;
         bool extFound;
-        SwapIntervalSetter used;
+        int way;
     };
     const Row rows[] = {
-        {"GLX_ARB_create_context GLX_EXT_swap_control GLX_MESA_swap_control", true,
-         SwapIntervalSetter::ext},
-        {"GLX_MESA_swap_control GLX_EXT_swap_control", true, SwapIntervalSetter::ext},
-        {"GLX_MESA_swap_control GLX_SGI_swap_control", true, SwapIntervalSetter::mesa},
-        {"GLX_EXT_swap_control GLX_MESA_swap_control", false, SwapIntervalSetter::mesa},
-        {"GLX_SGI_swap_control", true, SwapIntervalSetter::none},
-        {"GLX_EXT_swap_control_tear GLX_MESA_swap_controlled XGLX_EXT_swap_control", true,
-         SwapIntervalSetter::none},
-        {"", true, SwapIntervalSetter::none},
-        {nullptr, true, SwapIntervalSetter::none},
+        {"GLX_ARB_create_context GLX_EXT_swap_control GLX_MESA_swap_control", false, true, 0},
+        {"GLX_MESA_swap_control GLX_EXT_swap_control", false, true, 0},
+        {"GLX_MESA_swap_control GLX_SGI_swap_control", false, true, 1},
+        {"GLX_EXT_swap_control GLX_MESA_swap_control", false, false, 1},
+        {"GLX_SGI_swap_control", false, true, -1},
+        {"GLX_EXT_swap_control_tear GLX_MESA_swap_controlled XGLX_EXT_swap_control", false, true, -1},
+        {"WGL_EXT_swap_control", false, true, -1},
+        {"WGL_ARB_extensions_string WGL_EXT_swap_control WGL_EXT_swap_control_tear", true, true, 0},
+        {"WGL_EXT_swap_control_tear GLX_EXT_swap_control", true, true, -1},
+        {"", false, true, -1},
+        {nullptr, true, true, -1},
     };
     for (const Row& row : rows) {
-        extInterval = mesaInterval = -1;
         extFound = row.extFound;
         SCOPED_TRACE(row.extensions ? row.extensions : "(no list)");
-        EXPECT_EQ(requestSwapIntervalZero(row.extensions, fakeLookup), row.used);
-        EXPECT_EQ(extInterval, row.used == SwapIntervalSetter::ext ? 0 : -1);
-        EXPECT_EQ(mesaInterval, row.used == SwapIntervalSetter::mesa ? 0 : -1);
+        GlProc setter = fakeSetter;
+        int way = row.wgl ? findSwapControl(row.extensions, wglSwapControls, fakeLookup, setter)
+                          : findSwapControl(row.extensions, glxSwapControls, fakeLookup, setter);
+        EXPECT_EQ(way, row.way);
+        const SwapControl* ways = row.wgl ? wglSwapControls : glxSwapControls;
+        EXPECT_EQ(setter, way < 0 ? nullptr : fakeLookup(ways[way].setter));
     }
 }
