@@ -1,12 +1,16 @@
 # Installing Snapwit as a desktop program, and its Debian package (cpack).
 #
-#   cmake --install BUILD --prefix /usr/local       games/, share/snapwit/font.bmp, desktop entry, icons,
-#                                                   manual, AppStream metadata, copyright and changelog
+#   cmake --install BUILD --prefix /usr/local       games/snapwit (the command), libexec/snapwit/ (the
+#                                                   program), share/snapwit/font.bmp, desktop entry,
+#                                                   icons, manual, AppStream metadata, copyright and
+#                                                   changelog
 #   cpack --config BUILD/CPackConfig.cmake         snapwit_VERSION_ARCH.deb, installing under /usr
 include(GNUInstallDirs)
 
-# The package's section is games, and Debian keeps the programs of that section in /usr/games.
+# The package's section is games, and Debian keeps the commands of that section in /usr/games.
+# The command there is a launcher that finds the data folder; the program itself is private.
 set(SNAPWIT_GAMES_DESTINATION games)
+set(SNAPWIT_PROGRAM_DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/snapwit)
 
 # Snapwit reads font.bmp from its working directory, so the desktop entry starts it in this folder.
 set(SNAPWIT_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/snapwit)
@@ -57,7 +61,10 @@ if(NOT changelog_top MATCHES "^snapwit \\(${PROJECT_VERSION}\\) "
 endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dist/changelog ${SNAPWIT_METAINFO})
 
-install(TARGETS snapwit RUNTIME DESTINATION ${SNAPWIT_GAMES_DESTINATION})
+# The launcher finds both folders from its own place, so one file serves every prefix.
+configure_file(${CMAKE_SOURCE_DIR}/dist/snapwit.sh.in ${CMAKE_BINARY_DIR}/dist/snapwit @ONLY)
+install(TARGETS snapwit RUNTIME DESTINATION ${SNAPWIT_PROGRAM_DESTINATION})
+install(PROGRAMS ${CMAKE_BINARY_DIR}/dist/snapwit DESTINATION ${SNAPWIT_GAMES_DESTINATION})
 install(FILES ${CMAKE_BINARY_DIR}/font.bmp DESTINATION ${SNAPWIT_DATA_DESTINATION})
 install(FILES ${CMAKE_BINARY_DIR}/dist/snapwit.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright ${CMAKE_BINARY_DIR}/dist/changelog.gz
@@ -65,7 +72,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright ${CMAKE_BINARY_DIR}/dist/change
 install(FILES ${SNAPWIT_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The desktop entry's Path= must name the folder where font.bmp ends up and Exec= the installed
-# program (/usr/games is not on every user's PATH), and both depend on the prefix given at install
+# command (/usr/games is not on every user's PATH), and both depend on the prefix given at install
 # time (cmake --install --prefix, or /usr for the package), so the entry is written when installing
 # rather than when configuring.
 install(CODE "

@@ -2,8 +2,9 @@
 # Builds the Debian package with cpack, checks its control data and file list, runs lintian on it,
 # unpacks it into a scratch root with dpkg-deb -x (nothing is installed on the machine), checks the
 # desktop entry, icons, font sheet, manual page and AppStream metadata there, with their own
-# validators too, installs the build into a scratch prefix, and starts the unpacked program from
-# its desktop entry on a private 1280 by 720 X server.
+# validators too, installs the build into a scratch prefix, and starts the unpacked and the staged
+# command on private 1280 by 720 X servers: from the desktop entry, from an empty folder, and from
+# a folder with a font sheet of its own.
 #
 #   package_test.sh CPackConfig.cmake SCREEN_CHECK SCRATCH SOURCE_DIR
 set -eu
@@ -52,8 +53,10 @@ for package in libc6 libglut3.12 libglu1-mesa libglx0 libopengl0 libgl1-mesa-dri
     printf '%s\n' "$depends" | grep -qx "$package" || fail "Depends lacks $package: $(field Depends)"
 done
 
-# Files: exactly these, the program executable, in /usr/games as its section wants.
+# Files: exactly these, the command in /usr/games as its section wants, the program beside its
+# other private files.
 expected="./usr/games/snapwit
+./usr/libexec/snapwit/snapwit
 ./usr/share/applications/snapwit.desktop
 ./usr/share/doc/snapwit/changelog.gz
 ./usr/share/doc/snapwit/copyright
@@ -68,7 +71,9 @@ files=$(printf '%s\n' "$listing" | awk '$1 !~ /^d/ { print $6 }' | sort)
 $files
 instead of
 $expected"
-printf '%s\n' "$listing" | grep -q '^-rwxr-xr-x .* \./usr/games/snapwit$' || fail "usr/games/snapwit is not executable"
+for file in usr/games/snapwit usr/libexec/snapwit/snapwit; do
+    printf '%s\n' "$listing" | grep -q "^-rwxr-xr-x .* \./$file\$" || fail "$file is not executable"
+done
 
 # lintian exits with 2 when it finds errors, 1 when it cannot run. The only finding allowed is the
 # placeholder address snapwit@invalid, in the Maintainer field and the changelog, until the project
@@ -125,9 +130,22 @@ entry=$prefix/share/applications/snapwit.desktop
 [ -f "$(key Path)/font.bmp" ] || fail "Path '$(key Path)' in $prefix holds no font.bmp"
 entry=$root/usr/share/applications/snapwit.desktop
 
+# The command works from any folder: from one without font.bmp it runs in the data folder, from
+# one with a sheet of its own (here whole white cells, 128 by 128 from byte 54) it uses that.
+empty=$scratch/empty own=$scratch/own
+mkdir -p "$empty" "$own"
+head -c 49206 /dev/zero | tr '\0' '\377' >"$own/font.bmp"
 # xvfb-run -a takes the first free display from its start number; starting away from the default
-# 99 keeps it from racing other tests' servers for the same number.
-xvfb-run -a -n $((200 + $$ % 500)) -s "-screen 0 1280x720x24" \
-    sh "$here/run_installed.sh" "$root$(key Path)" "$root$(key Exec)" "$checker" "$scratch" ||
-    fail "the unpacked program did not run as it should"
+# 99, and away from the number of the run before, keeps it from racing other servers for one.
+runs=0
+run() {  # folder, command, program, look
+    runs=$((runs + 1))
+    xvfb-run -a -n $((200 + ($$ + 10 * runs) % 500)) -s "-screen 0 1280x720x24" \
+        sh "$here/run_installed.sh" "$1" "$2" "$3" "$checker" "$scratch" "$4" ||
+        fail "$2 did not run as it should in $1"
+}
+run "$root$(key Path)" "$root$(key Exec)" "$root/usr/libexec/snapwit/snapwit" text
+run "$empty" "$root/usr/games/snapwit" "$root/usr/libexec/snapwit/snapwit" text
+run "$own" "$root/usr/games/snapwit" "$root/usr/libexec/snapwit/snapwit" blocks
+run "$empty" "$prefix/games/snapwit" "$prefix/libexec/snapwit/snapwit" text
 [ "$failures" -eq 0 ] && echo "package test passed"
