@@ -8,3 +8,8 @@ void turnOffSwapWait();
 // Asks a compositing window manager to let the window reach the screen without its delay while
 // it fills the screen, and to treat it like any other window again when it does not.
 void askCompositorBypass(bool fullScreen);
+
+// Makes the folder with the program's font.bmp the working folder where the system leaves that to
+// the program: on Windows, the program's own folder when the current one has no font.bmp. On Linux
+// the installed command does it, and this does nothing.
+void enterDataFolder();

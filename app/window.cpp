@@ -105,6 +105,7 @@ void setFixedGlState() {
 // Everything main does before GLUT's loop: the full-screen window, the callbacks, the menu and
 // the graphics.
 void startUp(int* argc, char** argv) {
+    enterDataFolder();
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     // Without a window manager the default position leaves the full-screen window a pixel off
@@ -136,7 +137,7 @@ void initGraphics() {
     elapsedMilliseconds = readElapsedMilliseconds();
     resetSettings();
     setFixedGlState();
-    appendTexture(loadBmpTexture("font.bmp"));
+    appendTexture(loadBmpTexture(fontFileName));
     textPrinter.fontTexture = textureNames[0];
     initTextures();
     textPrinter.showStatus("Press ? key for Help Screen");

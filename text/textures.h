@@ -7,6 +7,7 @@ constexpr int maxTextures = 20;
 constexpr int textureSize = 128;                           // both textures are square
 constexpr int imageBytes = textureSize * textureSize * 4;  // RGBA, row 0 at the bottom
 constexpr long bmpPixelOffset = 54;
+constexpr char fontFileName[] = "font.bmp";  // read from the working folder
 
 extern unsigned int textureNames[maxTextures];  // font first, then the glow
 extern int textureCount;

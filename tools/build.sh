@@ -4,6 +4,8 @@
 #   tools/build.sh run    build, then run Snapwit from the build folder (it holds font.bmp)
 #   tools/build.sh test   build a plain and a sanitizer tree and run every test under Xvfb,
 #                         then run the fuzzers for a bounded time in a clang tree
+#   tools/build.sh windows  cross-build snapwit.exe with mingw-w64 and pack
+#                         build-windows/snapwit-VERSION-win64.zip
 set -eu
 
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,6 +16,8 @@ build_packages="cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-
 test_packages="libgtest-dev xvfb xauth xdotool x11-utils x11-apps libx11-dev libxtst-dev
   libxfixes-dev clang libclang-rt-14-dev
   dpkg-dev file zlib1g-dev lintian appstream desktop-file-utils mandoc"
+windows_packages="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix dpkg-dev patch
+  debian-archive-keyring"
 
 # Installs the Debian packages that are not there yet; without root, names them and stops.
 need() {
@@ -34,11 +38,22 @@ need() {
     apt-get install -y -qq --no-install-recommends $missing
 }
 
-configure_and_build() {  # folder, extra CMake options...
+configure_and_build() {  # folder, extra CMake options..., [--target TARGET]
     folder=$1
     shift
-    cmake -S "$top" -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$folder" -j "$(nproc)"
+    target=""
+    options=""
+    while [ $# -gt 0 ]; do
+        case $1 in
+            --target) target="--target $2"; shift ;;
+            *) options="$options $1" ;;
+        esac
+        shift
+    done
+    # shellcheck disable=SC2086
+    cmake -S "$top" -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo $options >/dev/null
+    # shellcheck disable=SC2086
+    cmake --build "$folder" -j "$(nproc)" $target
 }
 
 # Runs a tree's tests on a private X server with a screen large enough for every test window.
@@ -49,6 +64,20 @@ run_tests() {  # folder, extra ctest options...
     shift
     xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" \
         ctest --test-dir "$folder" --output-on-failure -j "$(nproc)" "$@"
+}
+
+# The Windows zip: a native tree draws the font sheet and the icon on this machine, freeglut is
+# built from Debian's source for Windows once, then the cross tree builds the program and the zip.
+build_windows() {
+    # shellcheck disable=SC2086
+    need $build_packages $windows_packages
+    configure_and_build "$top/build-windows/host" -DSNAPWIT_TESTS=OFF --target make_font
+    "$top/tools/freeglut_for_windows.sh" "$top/build-windows/freeglut"
+    cmake -S "$top" -B "$top/build-windows" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+        -DFreeGLUT_DIR="$top/build-windows/freeglut/install/lib/cmake/FreeGLUT" \
+        -DSNAPWIT_MAKE_FONT="$top/build-windows/host/make_font" >/dev/null
+    cmake --build "$top/build-windows" -j "$(nproc)"
 }
 
 case "$mode" in
@@ -72,8 +101,12 @@ case "$mode" in
         cmake --build "$top/build-fuzz" -j "$(nproc)" --target fuzzers
         run_tests "$top/build-fuzz" -L fuzz
         ;;
+    windows)
+        build_windows
+        ls -l "$top"/build-windows/snapwit-*-win64.zip
+        ;;
     *)
-        echo "usage: tools/build.sh run|test" >&2
+        echo "usage: tools/build.sh run|test|windows" >&2
         exit 2
         ;;
 esac

@@ -2,6 +2,7 @@
 //
 //   make_font FONT.ttf OUT.bmp
 //   make_font --icon OUT.png SIZE
+//   make_font --windows-icon OUT.ico
 //
 // The sheet is 128 by 128 pixels, 24 bits, pixel data from byte 54, the first row of the file at the
 // top of the picture. It holds 16 by 8 cells of 8 by 16 pixels for the codes 32 to 159, row 0 (codes
@@ -10,7 +11,8 @@
 //
 // The icon is the glow Snapwit flashes, SIZE by SIZE pixels: white, with the glow's brightness as
 // its alpha. It is written as a PNG with stored (uncompressed) deflate blocks, so the tool needs no
-// image or compression library.
+// image or compression library. The Windows icon holds the same PNGs at the sizes Windows asks for
+// most, in an ICO file (PNG entries are read by Windows Vista and later).
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -215,8 +217,14 @@ bool writeChunk(FILE* file, const char* type, const unsigned char* data, long le
     return ok && std::fwrite(field, 1, 4, file) == 4;
 }
 
+// The bytes of the PNG writeIcon writes for a size.
+long pngBytes(int size) {
+    constexpr long signatureAndChunks = 8 + (12 + 13) + 12 + 12;  // IHDR, IDAT and IEND framing
+    return signatureAndChunks + storeZlib((long)size * (1 + 4 * size));
+}
+
 // Writes the glow as a SIZE by SIZE RGBA PNG: signature, header, one data chunk, end.
-bool writeIcon(const char* outPath, int size) {
+bool writePng(FILE* file, int size) {
     static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     unsigned char header[13] = {};
     putBig32(header, (unsigned long)size);
@@ -225,12 +233,41 @@ bool writeIcon(const char* outPath, int size) {
     header[9] = 6;  // RGBA
     fillIcon(size);
     long zlibLength = storeZlib((long)size * (1 + 4 * size));
+    return std::fwrite(signature, 1, sizeof signature, file) == sizeof signature &&
+           writeChunk(file, "IHDR", header, sizeof header) &&
+           writeChunk(file, "IDAT", zlibStream, zlibLength) && writeChunk(file, "IEND", nullptr, 0);
+}
+
+bool writeIcon(const char* outPath, int size) {
     FILE* file = std::fopen(outPath, "wb");
     if (!file) return false;
-    bool ok = std::fwrite(signature, 1, sizeof signature, file) == sizeof signature &&
-              writeChunk(file, "IHDR", header, sizeof header) &&
-              writeChunk(file, "IDAT", zlibStream, zlibLength) &&
-              writeChunk(file, "IEND", nullptr, 0);
+    bool ok = writePng(file, size);
+    return std::fclose(file) == 0 && ok;
+}
+
+// An ICO file: a directory of the images (little-endian), then each image as a PNG.
+bool writeWindowsIcon(const char* outPath) {
+    static const int sizes[] = {16, 32, 48, 256};
+    constexpr int count = sizeof sizes / sizeof sizes[0];
+    constexpr int directoryEntryBytes = 16;
+    unsigned char directory[6 + count * directoryEntryBytes] = {};
+    put16(directory + 2, 1);  // an icon, not a cursor
+    put16(directory + 4, count);
+    long offset = sizeof directory;
+    for (int i = 0; i < count; i++) {
+        unsigned char* entry = directory + 6 + i * directoryEntryBytes;
+        entry[0] = entry[1] = (unsigned char)(sizes[i] & 0xFF);  // 256 is written as 0
+        put16(entry + 4, 1);   // colour planes
+        put16(entry + 6, 32);  // bits per pixel
+        long bytes = pngBytes(sizes[i]);
+        put32(entry + 8, bytes);
+        put32(entry + 12, offset);
+        offset += bytes;
+    }
+    FILE* file = std::fopen(outPath, "wb");
+    if (!file) return false;
+    bool ok = std::fwrite(directory, 1, sizeof directory, file) == sizeof directory;
+    for (int i = 0; i < count && ok; i++) ok = writePng(file, sizes[i]);
     return std::fclose(file) == 0 && ok;
 }
 
@@ -252,8 +289,14 @@ int iconCommand(const char* outPath, const char* sizeText) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--icon") == 0) return iconCommand(argv[2], argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "--windows-icon") == 0) {
+        if (writeWindowsIcon(argv[2])) return 0;
+        std::fprintf(stderr, "make_font: cannot write %s\n", argv[2]);
+        return 1;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_font FONT.ttf OUT.bmp\n       make_font --icon OUT.png SIZE\n");
+        std::fprintf(stderr, "usage: make_font FONT.ttf OUT.bmp\n       make_font --icon OUT.png SIZE\n"
+                             "       make_font --windows-icon OUT.ico\n");
         return 2;
     }
     if (!renderSheet(argv[1])) {

@@ -1,0 +1,63 @@
+// The program's only WGL and Win32 calls.
+#include "app/platform.h"
+
+#include <windows.h>
+
+#include <GL/gl.h>
+
+#include <cwchar>
+
+#include "app/swap_interval.h"
+#include "text/textures.h"
+
+namespace {
+
+using GetExtensionsStringArb = const char*(WINAPI*)(HDC);
+using GetExtensionsStringExt = const char*(WINAPI*)();
+using SwapIntervalExt = BOOL(WINAPI*)(int);
+
+// wglGetProcAddress with the shared look-up's types. Some drivers answer a name they do not know
+// with a small number instead of null.
+GlProc lookUpWgl(const char* name) {
+    INT_PTR address = (INT_PTR)wglGetProcAddress(name);
+    if (address >= -1 && address <= 3) return nullptr;
+    return (GlProc)address;
+}
+
+// The WGL extensions of the current device: from wglGetExtensionsStringARB, which takes the
+// device, else from wglGetExtensionsStringEXT.
+const char* wglExtensions(HDC device) {
+    if (auto arb = (GetExtensionsStringArb)lookUpWgl("wglGetExtensionsStringARB")) return arb(device);
+    if (auto ext = (GetExtensionsStringExt)lookUpWgl("wglGetExtensionsStringEXT")) return ext();
+    return nullptr;
+}
+
+}  // namespace
+
+// Interval 0 through WGL_EXT_swap_control, the one WGL way; a debugger (or Wine with
+// WINEDEBUG=+debugstr) sees whether it was there.
+void turnOffSwapWait() {
+    HDC device = wglGetCurrentDC();
+    if (device == nullptr) return;
+    GlProc setter = nullptr;
+    bool set = findSwapControl(wglExtensions(device), wglSwapControls, lookUpWgl, setter) == 0 &&
+               ((SwapIntervalExt)setter)(0);
+    OutputDebugStringA(set ? "snapwit: swap interval 0\n" : "snapwit: no swap interval 0\n");
+}
+
+// Windows' compositor takes no such request from a window; whether a window that covers the
+// whole screen skips it is the driver's choice.
+void askCompositorBypass(bool) {}
+
+// A shortcut or a command prompt may start the program in any folder: without a font sheet there,
+// it runs in its own folder, which holds the one it came with.
+void enterDataFolder() {
+    if (GetFileAttributesA(fontFileName) != INVALID_FILE_ATTRIBUTES) return;
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    wchar_t* lastSeparator = std::wcsrchr(path, L'\\');
+    if (lastSeparator == nullptr) return;
+    *lastSeparator = L'\0';
+    SetCurrentDirectoryW(path);
+}
