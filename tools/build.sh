@@ -2,8 +2,9 @@
 # Builds Snapwit on Debian, installing what is missing when run as root.
 #
 #   tools/build.sh run    build, then run Snapwit from the build folder (it holds font.bmp)
-#   tools/build.sh test   build a plain and a sanitizer tree and run every test under Xvfb,
-#                         then run the fuzzers for a bounded time in a clang tree
+#   tools/build.sh test   build a plain and a sanitizer tree and run every test under Xvfb (the
+#                         plain tree's also run the Windows build under Wine), then run the
+#                         fuzzers for a bounded time in a clang tree
 #   tools/build.sh windows  cross-build snapwit.exe with mingw-w64 and pack
 #                         build-windows/snapwit-VERSION-win64.zip
 set -eu
@@ -15,7 +16,7 @@ build_packages="cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-
   libgl1-mesa-dri libfreetype-dev fonts-dejavu-core"
 test_packages="libgtest-dev xvfb xauth xdotool x11-utils x11-apps libx11-dev libxtst-dev
   libxfixes-dev clang libclang-rt-14-dev
-  dpkg-dev file zlib1g-dev lintian appstream desktop-file-utils mandoc"
+  dpkg-dev file zlib1g-dev lintian appstream desktop-file-utils mandoc wine wine64"
 windows_packages="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix dpkg-dev patch
   debian-archive-keyring"
 
@@ -91,7 +92,10 @@ case "$mode" in
     test)
         # shellcheck disable=SC2086
         need $build_packages $test_packages
-        configure_and_build "$top/build"
+        # The plain tree runs the Windows zip's program under Wine too.
+        build_windows
+        zip=$(ls "$top"/build-windows/snapwit-*-win64.zip)
+        configure_and_build "$top/build" -DSNAPWIT_WINDOWS_ZIP="$zip"
         run_tests "$top/build"
         configure_and_build "$top/build-sanitize" -DSNAPWIT_SANITIZE=ON
         run_tests "$top/build-sanitize"

@@ -339,10 +339,14 @@ void E2eTest::startSnapwit(FontFile font) {
     // Mesa's driver memory cannot be told apart from leaks; the program allocates nothing.
     environment.push_back("ASAN_OPTIONS=detect_leaks=0:halt_on_error=1" + extraAsanOptions);
     environment.push_back("UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1");
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
     std::vector<char*> envp;
     for (std::string& text : environment) envp.push_back(text.data());
     envp.push_back(nullptr);
-    char* argv[] = {binary.data(), nullptr};
+    std::vector<std::string> words = command.empty() ? std::vector<std::string>{binary} : command;
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
     std::string outPath = scratch + "/stdout.txt", errPath = scratch + "/stderr.txt";
     int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -361,7 +365,7 @@ void E2eTest::startSnapwit(FontFile font) {
                 _exit(125);
         }
         prctl(PR_SET_PDEATHSIG, SIGKILL);
-        execve(binary.c_str(), argv, envp.data());
+        execvpe(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     close(out);

@@ -142,6 +142,10 @@ protected:
     std::string stderrText() const;
 
     std::string extraAsanOptions;  // appended to the child's ASAN_OPTIONS, each after a colon
+    // Another way to start the program (wine and the .exe, say) than the built binary, found on
+    // the PATH, and entries for its environment.
+    std::vector<std::string> command;
+    std::vector<std::string> extraEnvironment;
 
     Display* display = nullptr;
     Window snapwitWindow = 0;

@@ -1,0 +1,61 @@
+// The Windows build under Wine: the zip's snapwit.exe, driven like the Linux program.
+#include "tests/e2e/harness.h"
+
+#include <X11/keysym.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int windowedSize = 600;
+constexpr int pageDownPresses = 10;  // main speed 3 s x 0.9^10: waits of about 1 to 2 s
+
+class WineE2e : public E2eTest {
+protected:
+    // Started from the scratch folder, which holds no font sheet: the program takes the one
+    // beside it, as from a shortcut.
+    void startUnderWine() {
+        std::string folder = SNAPWIT_WINE_DIR;
+        command = {"wine", folder + "/snapwit/snapwit.exe"};
+        extraEnvironment = {"WINEPREFIX=" + folder + "/prefix", "WINEDEBUG=-all",
+                            "WINEDLLOVERRIDES=mscoree,mshtml="};
+        startSnapwit(FontFile::missing);
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_TRUE(waitForWindowSize(screenWidth, screenHeight, 10.0)) << "not full screen";
+    }
+};
+
+TEST_F(WineE2e, StartsFullScreenWithTheGreetingAsTextAndTogglesA600By600Window) {
+    startUnderWine();
+    ASSERT_FALSE(HasFatalFailure());
+    // Glyphs light a small share of the line; the blocks of a missing font sheet most of it.
+    int greeting = 0;
+    ASSERT_TRUE(waitFor([&] { return (greeting = grab(layout::statusLine).lit()) > 100; }, 5.0))
+        << "no greeting";
+    waitFor([&] { return (greeting = std::max(greeting, grab(layout::statusLine).lit())) > 1500; },
+            0.3);
+    EXPECT_LT(greeting, 1500) << "the greeting is drawn as blocks";
+
+    character('f');
+    EXPECT_TRUE(waitForWindowSize(windowedSize, windowedSize, 5.0)) << "no 600 by 600 window";
+    character('f');
+    EXPECT_TRUE(waitForWindowSize(screenWidth, screenHeight, 5.0)) << "full screen not restored";
+    quickExit();
+}
+
+TEST_F(WineE2e, AWhiteFlashShowsAndAClickOnItChangesTheTriesLine) {
+    startUnderWine();
+    ASSERT_FALSE(HasFatalFailure());
+    for (int i = 0; i < pageDownPresses; i++) key(XK_Next);
+    waitUntilSinceWindow(2.1);
+    Picture tries = grabQuiet(layout::triesNumber);
+    ASSERT_TRUE(waitForWhiteFlash(8.0)) << "no flash";
+    ASSERT_TRUE(clickUntil([&] { return yellowInBars() > 0; }, responseSeconds))
+        << "the click was not scored";
+    EXPECT_TRUE(waitFor([&] { return maskDifference(tries, grabQuiet(layout::triesNumber)) > 5; },
+                        responseSeconds))
+        << "the tries line did not change";
+    quickExit();
+}
+
+}  // namespace
