@@ -1,5 +1,6 @@
 #include "tests/e2e/harness.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <X11/extensions/XTest.h>
@@ -14,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -261,6 +263,7 @@ void E2eTest::TearDown() {
     }
     if (display) XCloseDisplay(display);
     display = nullptr;
+    stopDesktop(desktop);
     if (xvfbPid > 0) {
         kill(xvfbPid, SIGTERM);
         Clock::time_point start = Clock::now();
@@ -537,6 +540,40 @@ int E2eTest::barHeight() {
         tallest = std::max(tallest, rows);
     }
     return tallest;
+}
+
+void E2eTest::useDesktop(const std::string& name) {
+    std::string error;
+    std::string folder = scratch + "/desktop";
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    ASSERT_TRUE(startDesktop(name, displayName, folder, serverStartSeconds, desktop, error))
+        << error;
+}
+
+long E2eTest::bypassHint() {
+    Atom hint = XInternAtom(display, "_NET_WM_BYPASS_COMPOSITOR", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    long value = -1;
+    if (XGetWindowProperty(display, snapwitWindow, hint, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &data) == Success &&
+        data && format == 32 && count == 1)
+        value = ((long*)data)[0];
+    if (data) XFree(data);
+    return value;
+}
+
+void WindowE2e::SetUp() {
+    E2eTest::SetUp();
+    if (!HasFatalFailure()) useDesktop(GetParam());
+}
+
+std::string desktopName(const ::testing::TestParamInfo<const char*>& info) {
+    std::string name = info.param;
+    name[0] = (char)std::toupper((unsigned char)name[0]);
+    return name;
 }
 
 // The window's size and its position on the screen.

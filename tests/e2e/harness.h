@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/desktop.h"
+
 constexpr int screenWidth = 1280;
 constexpr int screenHeight = 720;
 // How long the screen may take to show the effect of an input. Generous: frames slow down when
@@ -126,8 +128,13 @@ protected:
     int redMarkerPixels();
     int barHeight();  // rows of the tallest bar, counted up from its base
 
+    // Starts a desktop (a window manager) on the test's X server; bare: none.
+    void useDesktop(const std::string& name);
+
     // Window state.
     bool windowSize(int& width, int& height, int& x, int& y);
+    // The window's _NET_WM_BYPASS_COMPOSITOR as the X server has it; -1 when it is not set.
+    long bypassHint();
     bool waitForWindowSize(int width, int height, double timeoutSeconds);
     Window findMenuWindow();  // a viewable override-redirect window, or 0
     bool cursorIsInvisible();  // the cursor shown now has no visible pixel
@@ -157,10 +164,18 @@ private:
     void writeFont(FontFile font);
     pid_t xvfbPid = -1;
     std::string displayName;
+    Desktop desktop;
     std::chrono::steady_clock::time_point spawnTime, windowTime;
     bool exited = false;
     int exitStatus = 0;
 };
+
+// The window cases, run on the bare server and under a window manager.
+class WindowE2e : public E2eTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override;
+};
+std::string desktopName(const ::testing::TestParamInfo<const char*>& info);
 
 // Reads a file whole; empty when it cannot be read.
 std::string readFile(const std::string& path);
