@@ -26,8 +26,8 @@ void turnOffSwapWait() {
     const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
     GlProc setter = nullptr;
     switch (findSwapControl(extensions, glxSwapControls, lookUpGlx, setter)) {
-        case 0: ((SwapIntervalExt)setter)(display, glXGetCurrentDrawable(), 0); break;
-        case 1: ((SwapIntervalMesa)setter)(0); break;
+        case 0: ((SwapIntervalExt)setter)(display, glXGetCurrentDrawable(), 0); break;  // EXT
+        case 1: ((SwapIntervalMesa)setter)(0); break;  // MESA
         default: break;
     }
 }

@@ -82,6 +82,8 @@ void resetProgram() {
     framesCounted = 0;
     nextFpsUpdate = 1.0;
     framesPerSecond = 30;
+    trailSecondsOwed = 0.0;
+    trailSlot = -1;
     clearRequest = 0;
     showHelp = 0;
     mouseButtonDown = 0;
