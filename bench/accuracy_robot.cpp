@@ -1,23 +1,29 @@
 // accuracy_robot: how far a recorded reaction time is from the true one, measured from outside.
 //
-//   accuracy_robot PROGRAM FONT_BMP WIDTH HEIGHT [FLASHES [DELAY_MS [POLL_SLEEP_US]]]
+//   accuracy_robot [--desktop NAME] PROGRAM FONT_BMP WIDTH HEIGHT [FLASHES [DELAY_MS
+//                  [POLL_SLEEP_US]]]
 //
-// Starts its own Xvfb screen of WIDTH by HEIGHT, starts PROGRAM (the recording build of Snapwit)
-// in a scratch folder that holds FONT_BMP, and takes the test like a person with perfectly steady
+// Starts its own Xvfb screen of WIDTH by HEIGHT, the desktop NAME on it (tests/support/desktop.h;
+// default "bare", no window manager), then PROGRAM (the recording build of Snapwit) in a scratch
+// folder that holds FONT_BMP, and takes the test like a person with perfectly steady
 // reactions: it watches the centre pixel through the X server, and DELAY_MS after it first sees
 // the white flash there it presses the left button through XTest (and lets go 40 ms later).
 // The program writes down the clock of every frame and every scored press, so each recorded time
-// can be split into where its error comes from. Both sides read CLOCK_MONOTONIC.
+// can be split into where its error comes from. Both sides read CLOCK_MONOTONIC. The robot reads
+// the root window, which holds what a compositor painted, so a compositor's delay is measured too.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xcomposite.h>
 #include <X11/keysym.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +41,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/desktop.h"
 #include "tests/support/snapwit_window.h"
 
 extern char** environ;
@@ -55,6 +62,7 @@ constexpr double watchFromSeconds = 10.5;  // after the sliding title and the fa
 constexpr int speedUpPresses = 10;         // Page Down: shortest wait 3 s x 0.9^10 = 1.05 s
 constexpr double keySettleSeconds = 0.5;   // before the first key: the window is up and mapped
 constexpr double serverStartSeconds = 15.0;
+constexpr double desktopStartSeconds = 30.0;
 constexpr double windowAppearSeconds = 20.0;
 constexpr double flashTimeoutSeconds = 15.0;
 constexpr double runSecondsPerFlash = 5.0;  // the whole run's bound, besides the warm-up
@@ -131,6 +139,8 @@ void printRow(const char* label, const Summary& s) {
 
 struct Run {
     std::string scratch;
+    std::string desktopName = "bare";
+    Desktop desktop;
     pid_t xvfb = -1;
     pid_t program = -1;
     Display* display = nullptr;
@@ -173,6 +183,16 @@ std::string readDisplayNumber(int fd) {
     return number.find('\n') == std::string::npos ? "" : ":" + number.substr(0, number.find('\n'));
 }
 
+// The code of the last X error; errors are expected, not fatal.
+int lastXError = Success;
+
+// Notes an X error instead of ending the robot: under a window manager the window search can meet
+// a window that has just gone, and a window that is not redirected answers BadMatch.
+int noteXError(Display*, XErrorEvent* error) {
+    lastXError = error->error_code;
+    return 0;
+}
+
 // Starts Xvfb on the first free display, as the end-to-end tests do, and connects to it.
 std::string startXServer(Run& run) {
     int fds[2];
@@ -194,10 +214,20 @@ std::string startXServer(Run& run) {
     if (name.empty()) fail(run, "Xvfb gave no display number");
     run.display = XOpenDisplay(name.c_str());
     if (!run.display) fail(run, "cannot connect to the new X server");
+    XSetErrorHandler(noteXError);
     int eventBase, errorBase, major, minor;
     if (!XTestQueryExtension(run.display, &eventBase, &errorBase, &major, &minor))
         fail(run, "the X server has no XTest");
     return name;
+}
+
+// Starts the desktop on the robot's display and waits until it is ready; a bare server has none.
+void startDesktopFor(Run& run, const std::string& displayName) {
+    std::string folder = run.scratch + "/desktop", error;
+    mkdir(folder.c_str(), 0700);
+    if (!startDesktop(run.desktopName, displayName, folder, desktopStartSeconds, run.desktop,
+                      error))
+        fail(run, error.c_str());
 }
 
 // Starts the program in the scratch folder on the robot's display, its records in the folder.
@@ -258,11 +288,12 @@ void stopChild(pid_t& pid, int signal) {
     pid = -1;
 }
 
-// Ends the X server and removes the scratch folder.
+// Ends the program, the desktop and the X server, and removes the scratch folder.
 void cleanUp(Run& run, bool keepScratch) {
     stopChild(run.program, SIGKILL);
     if (run.display) XCloseDisplay(run.display);
     run.display = nullptr;
+    stopDesktop(run.desktop);
     stopChild(run.xvfb, SIGTERM);
     std::error_code ignored;
     if (!keepScratch) std::filesystem::remove_all(run.scratch, ignored);
@@ -307,6 +338,36 @@ bool centreIsWhite(Run& run) {
     return red > whiteThreshold && green > whiteThreshold && blue > whiteThreshold;
 }
 
+// The root's child that holds a window: its window manager's frame, or the window itself.
+Window topLevelOf(Display* display, Window window) {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    while (XQueryTree(display, window, &root, &parent, &children, &count)) {
+        if (children) XFree(children);
+        if (parent == root || parent == 0) return window;
+        window = parent;
+    }
+    return 0;
+}
+
+// True when a compositor redirects the program's window now, so that its frames reach the screen
+// through the compositor. Naming the window's pixmap fails with BadMatch when it is not redirected.
+// Asked rarely: asking often can keep Mutter compositing a full-screen window.
+bool windowComposited(Run& run) {
+    int eventBase, errorBase;
+    if (!XCompositeQueryExtension(run.display, &eventBase, &errorBase)) return false;
+    Window top = topLevelOf(run.display, run.window);
+    if (top == 0) return false;
+    XSync(run.display, False);
+    lastXError = Success;
+    Pixmap pixmap = XCompositeNameWindowPixmap(run.display, top);
+    XSync(run.display, False);
+    bool redirected = lastXError == Success;
+    if (redirected) XFreePixmap(run.display, pixmap);
+    XSync(run.display, False);
+    return redirected;
+}
+
 struct Poller {
     std::int64_t sleepNs;
     std::vector<double> intervalsMs;   // from one poll's start to the next, while watching
@@ -344,6 +405,8 @@ struct Press {
 struct Session {
     std::int64_t watching = 0;  // from here on every flash should have been seen
     std::vector<Press> presses;
+    bool compositedFirst = false;  // the window went through a compositor when watching began
+    bool compositedLast = false;   // and after the last press
 };
 
 // Waits for each flash, presses the delay after seeing it, and lets go; stops at a timeout.
@@ -575,9 +638,10 @@ double ownCpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// CPU seconds used so far: by the robot, the X server, the program, and the whole machine.
+// CPU seconds used so far: by the robot, the X server, the program, the desktop, and the whole
+// machine.
 struct CpuUse {
-    double robot, server, program, machine;
+    double robot, server, program, desktop, machine;
 };
 
 // The machine's busy CPU seconds, all cores together, from /proc/stat.
@@ -590,17 +654,68 @@ double machineCpuSeconds() {
     return (double)(user + nice + system + irq + softirq + steal) / (double)sysconf(_SC_CLK_TCK);
 }
 
+// The parent of a process, from /proc, or 0.
+pid_t parentOf(pid_t pid) {
+    std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    size_t close = stat.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream fields(stat.substr(close + 2));
+    std::string state;
+    pid_t parent = 0;
+    fields >> state >> parent;
+    return parent;
+}
+
+// Every process running now, from /proc.
+std::vector<pid_t> allProcesses() {
+    std::vector<pid_t> pids;
+    DIR* proc = opendir("/proc");
+    if (!proc) return pids;
+    while (dirent* entry = readdir(proc)) {
+        pid_t pid = (pid_t)std::atoi(entry->d_name);
+        if (pid > 0) pids.push_back(pid);
+    }
+    closedir(proc);
+    return pids;
+}
+
+// The desktop's processes and all they started, such as the services a session bus starts.
+std::vector<pid_t> desktopProcesses(const Desktop& desktop) {
+    std::vector<pid_t> family = desktop.pids;
+    if (family.empty()) return family;
+    std::vector<pid_t> others = allProcesses();
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (pid_t& pid : others) {
+            bool child = pid > 0 && std::find(family.begin(), family.end(), parentOf(pid)) !=
+                                        family.end();
+            if (!child) continue;
+            family.push_back(pid);
+            pid = 0;
+            grew = true;
+        }
+    }
+    return family;
+}
+
+// CPU seconds the desktop's processes have used, those that are still running.
+double desktopCpuSeconds(const Desktop& desktop) {
+    double seconds = 0;
+    for (pid_t pid : desktopProcesses(desktop)) seconds += cpuSeconds(pid);
+    return seconds;
+}
+
 // Reads every side's CPU seconds now.
 CpuUse cpuUse(const Run& run) {
     return CpuUse{ownCpuSeconds(), cpuSeconds(run.xvfb), cpuSeconds(run.program),
-                  machineCpuSeconds()};
+                  desktopCpuSeconds(run.desktop), machineCpuSeconds()};
 }
 
 // Cores kept busy on average while the robot watched, each side apart; "others" is everything
 // else on the machine: other people's builds and tests.
 struct Costs {
     bool realTime = false;
-    double robot = 0, server = 0, program = 0, others = 0;
+    double robot = 0, server = 0, program = 0, desktop = 0, others = 0;
     double loadBefore = 0, loadAfter = 0;
 };
 
@@ -609,8 +724,9 @@ void noteCpu(Costs& costs, const CpuUse& from, const CpuUse& to, double seconds)
     costs.robot = (to.robot - from.robot) / seconds;
     costs.server = (to.server - from.server) / seconds;
     costs.program = (to.program - from.program) / seconds;
+    costs.desktop = (to.desktop - from.desktop) / seconds;
     costs.others = (to.machine - from.machine) / seconds - costs.robot - costs.server -
-                   costs.program;
+                   costs.program - costs.desktop;
 }
 
 // The error and its parts, which add up to it flash by flash, and the error without the robot.
@@ -635,7 +751,7 @@ void printBreakdown(const std::vector<Pairing>& pairs) {
 
 // Prints the figures: the error, its parts, the frame period, the robot's polling and the load.
 void report(const Run& run, const Analysis& a, const Poller& poller, const Costs& costs,
-            int flashesAsked, double delayMs) {
+            const Session& session, int flashesAsked, double delayMs) {
     const std::vector<Pairing>& pairs = a.pairs;
     Summary error = summarize(part(pairs, &Pairing::error));
     Summary interval = summarize(poller.intervalsMs);
@@ -643,10 +759,17 @@ void report(const Run& run, const Analysis& a, const Poller& poller, const Costs
     int nextFrame = 0;
     for (const Pairing& p : pairs) nextFrame += p.nextFrame;
 
-    std::printf("== %dx%d: %d of %d flashes paired; robot delay %.1f ms, poll sleep %.0f us, %s "
+    const char* composited = session.compositedFirst
+                                 ? (session.compositedLast ? "yes" : "at first")
+                                 : (session.compositedLast ? "at last" : "no");
+    std::printf("== %s %dx%d: %d of %d flashes paired; robot delay %.1f ms, poll sleep %.0f us, %s "
                 "scheduling\n",
-                run.width, run.height, (int)pairs.size(), flashesAsked, delayMs,
-                poller.sleepNs / 1000.0, costs.realTime ? "real-time" : "normal");
+                run.desktopName.c_str(), run.width, run.height, (int)pairs.size(), flashesAsked,
+                delayMs, poller.sleepNs / 1000.0, costs.realTime ? "real-time" : "normal");
+    std::printf("  desktop ready %.2f s after its start; window composited when watching began: "
+                "%s, after the last press: %s\n",
+                run.desktop.secondsToReady, session.compositedFirst ? "yes" : "no",
+                session.compositedLast ? "yes" : "no");
     printBreakdown(pairs);
     std::printf("  frames: median period %.2f ms over %d; the first frame after a press scored it "
                 "%d times of %d\n",
@@ -654,18 +777,20 @@ void report(const Run& run, const Analysis& a, const Poller& poller, const Costs
     std::printf("  robot: poll interval median %.3f ms (min %.3f, max %.3f), round trip median "
                 "%.3f ms (max %.3f)\n",
                 interval.median, interval.min, interval.max, roundTrip.median, roundTrip.max);
-    std::printf("  cores busy: program %.2f, X server %.2f, robot %.3f, other work %.2f; load "
-                "average %.2f before, %.2f after\n",
-                costs.program, costs.server, costs.robot, costs.others, costs.loadBefore,
-                costs.loadAfter);
+    std::printf("  cores busy: program %.2f, X server %.2f, desktop %.2f, robot %.3f, other work "
+                "%.2f; load average %.2f before, %.2f after\n",
+                costs.program, costs.server, costs.desktop, costs.robot, costs.others,
+                costs.loadBefore, costs.loadAfter);
     std::printf("  not paired %d, flashes the robot missed %d, early clicks %d, misses %d\n",
                 a.unpaired, a.unseenFlashes, a.earlyClicks, a.misses);
     auto mean = [&](double Pairing::*field) { return summarize(part(pairs, field)).mean; };
-    std::printf("| %d by %d | %d | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f "
-                "| %.2f | %.2f |\n",
-                run.width, run.height, error.count, error.mean, error.sd, error.min, error.max,
-                a.framePeriodMs, mean(&Pairing::drawing), mean(&Pairing::toSeen),
-                mean(&Pairing::toFrame), mean(&Pairing::program), interval.median, costs.others);
+    std::printf("| %s | %d by %d | %d | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | "
+                "%.2f | %.2f | %s | %.2f | %.2f | %.2f |\n",
+                run.desktopName.c_str(), run.width, run.height, error.count, error.mean, error.sd,
+                error.min, error.max, a.framePeriodMs, mean(&Pairing::drawing),
+                mean(&Pairing::toSeen), mean(&Pairing::toFrame), mean(&Pairing::program),
+                interval.median, composited, costs.desktop, costs.others,
+                std::max(costs.loadBefore, costs.loadAfter));
 }
 
 // Copies the font sheet into a new scratch folder.
@@ -695,6 +820,7 @@ bool runPromptly() {
 // Starts everything, speeds the waits up, and waits out the title and the fade-in.
 std::int64_t prepare(Run& run, const char* binary) {
     std::string name = startXServer(run);
+    startDesktopFor(run, name);
     startProgram(run, binary, name);
     std::int64_t appeared = waitForWindow(run);
     sleepUntil(appeared + fromSeconds(keySettleSeconds));
@@ -719,28 +845,48 @@ struct Options {
 // Takes the test on a fresh X server and returns what the program recorded, with the costs.
 Records measure(Run& run, const Options& options, Poller& poller, Session& session, Costs& costs) {
     run.scratch = makeScratch(options.font);
-    run.deadline = now() + fromSeconds(serverStartSeconds + windowAppearSeconds + watchFromSeconds +
+    run.deadline = now() + fromSeconds(serverStartSeconds + desktopStartSeconds +
+                                       windowAppearSeconds + watchFromSeconds +
                                        options.flashes * runSecondsPerFlash);
     costs.loadBefore = loadAverage();
     std::int64_t watchStart = prepare(run, options.binary.c_str());
+    bool compositedFirst = windowComposited(run);
     costs.realTime = runPromptly();
     CpuUse before = cpuUse(run);
     session = takeTest(run, poller, options.flashes, options.delayMs);
     double watchedSeconds = (now() - watchStart) / (double)nsPerSecond;
     noteCpu(costs, before, cpuUse(run), watchedSeconds);
     costs.loadAfter = loadAverage();
+    session.compositedFirst = compositedFirst;
+    session.compositedLast = windowComposited(run);
     sleepFor((std::int64_t)(lastScoreSettleMs * nsPerMs));
     if (!endProgram(run)) fail(run, "Escape twice did not end the program with status 0");
     return readRecords(run.scratch + "/records.txt");
 }
 
+// True when startDesktop knows the name.
+bool knownDesktop(const std::string& name) {
+    for (int i = 0; i < desktopCount; i++)
+        if (name == desktopNames[i]) return true;
+    return false;
+}
+
 }  // namespace
 
-// Takes the test on one screen size, prints the figures, and exits 0 if every flash was paired.
+// Takes the test on one screen size and desktop, prints the figures, and exits 0 if every flash
+// was paired.
 int main(int argc, char** argv) {
-    if (argc < 5) {
-        std::fprintf(stderr, "usage: accuracy_robot PROGRAM FONT_BMP WIDTH HEIGHT [FLASHES "
-                             "[DELAY_MS [POLL_SLEEP_US]]]\n");
+    std::string desktopName = "bare";
+    if (argc > 2 && std::strcmp(argv[1], "--desktop") == 0) {
+        desktopName = argv[2];
+        argc -= 2;
+        argv += 2;
+    }
+    if (argc < 5 || !knownDesktop(desktopName)) {
+        std::fprintf(stderr, "usage: accuracy_robot [--desktop NAME] PROGRAM FONT_BMP WIDTH HEIGHT "
+                             "[FLASHES [DELAY_MS [POLL_SLEEP_US]]]\n  NAME:");
+        for (int i = 0; i < desktopCount; i++) std::fprintf(stderr, " %s", desktopNames[i]);
+        std::fprintf(stderr, "\n");
         return 2;
     }
     // The program starts in the scratch folder, so its path must not be relative.
@@ -749,6 +895,7 @@ int main(int argc, char** argv) {
                     argc > 6 ? std::atof(argv[6]) : defaultDelayMs,
                     argument(argc, argv, 7, defaultPollSleepUs)};
     Run run;
+    run.desktopName = desktopName;
     run.width = std::atoi(argv[3]);
     run.height = std::atoi(argv[4]);
     Poller poller{(std::int64_t)options.pollSleepUs * 1000, {}, {}, 0};
@@ -763,7 +910,7 @@ int main(int argc, char** argv) {
     if (!presses.empty())
         measureFrames(analysis, records, presses.front().seen - fromSeconds(0.1),
                       presses.back().sent + fromSeconds(0.1));
-    report(run, analysis, poller, costs, options.flashes, options.delayMs);
+    report(run, analysis, poller, costs, session, options.flashes, options.delayMs);
     bool complete = (int)analysis.pairs.size() == options.flashes && analysis.unpaired == 0 &&
                     analysis.unseenFlashes == 0 && analysis.earlyClicks == 0 &&
                     analysis.misses == 0;

@@ -16,7 +16,8 @@ build_packages="cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-
   libgl1-mesa-dri libfreetype-dev fonts-dejavu-core"
 test_packages="libgtest-dev xvfb xauth xdotool x11-utils x11-apps libx11-dev libxtst-dev
   libxfixes-dev clang libclang-rt-14-dev
-  dpkg-dev file zlib1g-dev lintian appstream desktop-file-utils mandoc wine wine64 openbox"
+  libxcomposite-dev dpkg-dev file zlib1g-dev lintian appstream desktop-file-utils mandoc wine wine64
+  openbox"
 windows_packages="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix dpkg-dev patch
   debian-archive-keyring"
 
