@@ -135,13 +135,22 @@ entry=$root/usr/share/applications/snapwit.desktop
 empty=$scratch/empty own=$scratch/own
 mkdir -p "$empty" "$own"
 head -c 49206 /dev/zero | tr '\0' '\377' >"$own/font.bmp"
-# xvfb-run -a takes the first free display from its start number; starting away from the default
-# 99, and away from the number of the run before, keeps it from racing other servers for one.
-runs=0
+# One private X server for every start. -displayfd picks a free display and names it once the
+# server is ready, with no race for a display number and no authority file to lock.
+Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>"$scratch/display" \
+    2>"$scratch/xvfb.log" &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null || true' EXIT
+waited=0
+until [ -s "$scratch/display" ] || [ "$waited" -ge 150 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+done
+[ -s "$scratch/display" ] || { cat "$scratch/xvfb.log" >&2; echo "FAIL: Xvfb did not start" >&2; exit 1; }
+DISPLAY=:$(head -n 1 "$scratch/display")
+export DISPLAY
 run() {  # folder, command, program, look
-    runs=$((runs + 1))
-    xvfb-run -a -n $((200 + ($$ + 10 * runs) % 500)) -s "-screen 0 1280x720x24" \
-        sh "$here/run_installed.sh" "$1" "$2" "$3" "$checker" "$scratch" "$4" ||
+    sh "$here/run_installed.sh" "$1" "$2" "$3" "$checker" "$scratch" "$4" ||
         fail "$2 did not run as it should in $1"
 }
 run "$root$(key Path)" "$root$(key Exec)" "$root/usr/libexec/snapwit/snapwit" text
