@@ -9,7 +9,8 @@
 // reactions: it watches the centre pixel through the X server, and DELAY_MS after it first sees
 // the white flash there it presses the left button through XTest (and lets go 40 ms later).
 // The program writes down the clock of every frame and every scored press, so each recorded time
-// can be split into where its error comes from. Both sides read CLOCK_MONOTONIC. The robot reads
+// can be split into where its error comes from. Both sides read CLOCK_MONOTONIC (a program under
+// Wine reads CLOCK_MONOTONIC_RAW: its records are moved onto the robot's clock). The robot reads
 // the root window, which holds what a compositor painted, so a compositor's delay is measured too.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -79,6 +80,17 @@ std::int64_t now() {
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return (std::int64_t)t.tv_sec * nsPerSecond + t.tv_nsec;
+}
+
+// How far the robot's clock is ahead of the program's: nothing, unless SNAPWIT_PROGRAM_CLOCK=raw
+// says the program reads CLOCK_MONOTONIC_RAW (Wine's QueryPerformanceCounter), from which NTP's
+// corrections have moved CLOCK_MONOTONIC by a near-constant offset.
+std::int64_t programClockOffset() {
+    const char* clock = std::getenv("SNAPWIT_PROGRAM_CLOCK");
+    if (clock == nullptr || std::strcmp(clock, "raw") != 0) return 0;
+    timespec raw;
+    clock_gettime(CLOCK_MONOTONIC_RAW, &raw);
+    return now() - ((std::int64_t)raw.tv_sec * nsPerSecond + raw.tv_nsec);
 }
 
 // Sleeps until an absolute monotonic time, however many signals interrupt it.
@@ -463,27 +475,30 @@ struct Records {
     std::vector<std::int64_t> frames;
 };
 
-// Reads the lines the recording build wrote.
+// Reads the lines the recording build wrote, its clock moved onto the robot's. Words are split at
+// any white space, so the Windows build's line ends (\r\n, written in text mode) read the same.
 Records readRecords(const std::string& path) {
     Records records;
     std::ifstream in(path);
     std::string kind;
+    std::int64_t offset = programClockOffset();
     while (in >> kind) {
         long long start = 0, end = 0;
         double value = 0;
         int count = 0;
         if (kind == "frame") {
             in >> start;
-            records.frames.push_back(start);
+            records.frames.push_back(start + offset);
         } else if (kind == "flash") {
             in >> start >> end >> value;
-            records.flashes.push_back(Event{start, end, value});
+            records.flashes.push_back(Event{start + offset, end + offset, value});
         } else if (kind == "score") {
             in >> start >> end >> count >> value;
-            records.scores.push_back(Event{start, end, value});
+            records.scores.push_back(Event{start + offset, end + offset, value});
         } else if (kind == "early" || kind == "miss") {
             in >> start >> end >> count;
-            (kind == "early" ? records.earlies : records.misses).push_back(Event{start, end, 0});
+            (kind == "early" ? records.earlies : records.misses)
+                .push_back(Event{start + offset, end + offset, 0});
         }
     }
     std::sort(records.frames.begin(), records.frames.end());

@@ -4,7 +4,8 @@
 //
 // Start-up is the program's own startUp and every frame its own onDisplay; only the display
 // callback is wrapped, to note around each frame the monotonic clock (steady_clock, the same
-// CLOCK_MONOTONIC the robot reads), the frame that shows a flash, and every scored press, early
+// CLOCK_MONOTONIC the robot reads; in the Windows build under Wine, QueryPerformanceCounter, which
+// Wine takes from CLOCK_MONOTONIC_RAW), the frame that shows a flash, and every scored press, early
 // click and miss. Lines go to FILE as they happen (a scored press or flash, after its frame) and
 // the frame starts at exit, so that the frame path makes no heap allocation:
 //

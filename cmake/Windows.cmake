@@ -50,3 +50,11 @@ add_custom_command(
   COMMENT "Packing ${zip_name}.zip"
   VERBATIM)
 add_custom_target(windows_zip ALL DEPENDS ${CMAKE_BINARY_DIR}/${zip_name}.zip)
+
+# The timing benchmark's recording build, linked like snapwit.exe, for bench/accuracy --wine; built
+# only when asked for (--target recording_snapwit).
+add_executable(recording_snapwit WIN32 EXCLUDE_FROM_ALL bench/recording_snapwit.cpp
+  ${CMAKE_BINARY_DIR}/snapwit.rc)
+target_link_libraries(recording_snapwit PRIVATE snapwit_core)
+target_link_options(recording_snapwit PRIVATE -static)
+add_dependencies(recording_snapwit font_sheet)
