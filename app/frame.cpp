@@ -42,7 +42,7 @@ void darkenTrails() {
         return;
     }
     trailSecondsOwed += frameSeconds;
-    long long slot = (long long)elapsedMilliseconds * trailDarkeningsPerSecond / 1000;
+    long long slot = (long long)elapsedMilliseconds * trailReferenceFramesPerSecond / 1000;
     if (slot == trailSlot) return;
     trailSlot = slot;
     double keptPerReferenceFrame =

@@ -11,11 +11,10 @@ extern double trailSecondsOwed;   // frame time not yet taken off the trails
 extern long long trailSlot;       // the clock's 1/60-second slot of the last darkening
 
 // Trails: at the reference rate of 60 frames a second each frame darkens the picture by
-// blanking x trailStrength / 60 (0.5 at the reset blanking); any other frame rate darkens by what
-// the same time takes off at that rate, at most trailDarkeningsPerSecond times a clock second.
+// blanking x trailStrength / 60 (0.5 at the reset blanking); at any other frame rate the picture
+// is darkened at most that often, by what the time since the last darkening takes off at 60.
 constexpr double trailStrength = 40.0;
-constexpr double trailReferenceFramesPerSecond = 60.0;
-constexpr int trailDarkeningsPerSecond = 60;
+constexpr int trailReferenceFramesPerSecond = 60;
 constexpr double letterboxStepShare = 0.05;  // each letterbox unit, top and bottom, of the height
 constexpr float introTitleSeconds = 10.0f;
 constexpr double introTitlePathSeconds = 8.0;

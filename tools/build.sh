@@ -40,22 +40,11 @@ need() {
     apt-get install -y -qq --no-install-recommends $missing
 }
 
-configure_and_build() {  # folder, extra CMake options..., [--target TARGET]
+configure_and_build() {  # folder, extra CMake options...
     folder=$1
     shift
-    target=""
-    options=""
-    while [ $# -gt 0 ]; do
-        case $1 in
-            --target) target="--target $2"; shift ;;
-            *) options="$options $1" ;;
-        esac
-        shift
-    done
-    # shellcheck disable=SC2086
-    cmake -S "$top" -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo $options >/dev/null
-    # shellcheck disable=SC2086
-    cmake --build "$folder" -j "$(nproc)" $target
+    cmake -S "$top" -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$folder" -j "$(nproc)"
 }
 
 # Runs a tree's tests on a private X server with a screen large enough for every test window.
@@ -73,7 +62,9 @@ run_tests() {  # folder, extra ctest options...
 build_windows() {
     # shellcheck disable=SC2086
     need $build_packages $windows_packages
-    configure_and_build "$top/build-windows/host" -DSNAPWIT_TESTS=OFF --target make_font
+    cmake -S "$top" -B "$top/build-windows/host" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DSNAPWIT_TESTS=OFF >/dev/null
+    cmake --build "$top/build-windows/host" -j "$(nproc)" --target make_font
     "$top/tools/freeglut_for_windows.sh" "$top/build-windows/freeglut"
     cmake -S "$top" -B "$top/build-windows" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \

@@ -242,11 +242,10 @@ bool startDesktop(const std::string& name, const std::string& displayName,
         return false;
     }
     // A compositor comes after the window manager, so that it starts on the frames.
-    Recipe windowManagerOnly;
-    for (const Command& command : recipe.commands) {
-        if (&command != &recipe.commands.front())
-            while (!ready(display, windowManagerOnly) && secondsSince(start) < timeoutSeconds)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (size_t i = 0; i < recipe.commands.size(); i++) {
+        while (i > 0 && !windowManagerReady(display) && secondsSince(start) < timeoutSeconds)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const Command& command = recipe.commands[i];
         pid_t pid = spawn(command, environment, scratch + "/" + command[0] + ".log");
         if (pid > 0) desktop.pids.push_back(pid);
     }
