@@ -13,7 +13,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-}
 
 build_packages="cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libx11-dev
-  libgl1-mesa-dri libfreetype-dev fonts-dejavu-core"
+  libxrandr-dev libxinerama-dev libgl1-mesa-dri libfreetype-dev fonts-dejavu-core"
 test_packages="libgtest-dev xvfb xauth xdotool x11-utils x11-apps libx11-dev libxtst-dev
   libxfixes-dev clang libclang-rt-14-dev
   libxcomposite-dev dpkg-dev file zlib1g-dev lintian appstream desktop-file-utils mandoc wine wine64
@@ -40,6 +40,8 @@ need() {
     apt-get install -y -qq --no-install-recommends $missing
 }
 
+# Every tree is given each option it depends on, since CMake keeps what an earlier configure of
+# the folder cached: "run" leaves build/ with the tests off.
 configure_and_build() {  # folder, extra CMake options...
     folder=$1
     shift
@@ -49,12 +51,12 @@ configure_and_build() {  # folder, extra CMake options...
 
 # Runs a tree's tests on a private X server with a screen large enough for every test window.
 # -noreset: by default the server resets whenever its last client leaves, and a test starting
-# during that reset cannot connect.
+# during that reset cannot connect. A tree that finds no tests fails instead of passing.
 run_tests() {  # folder, extra ctest options...
     folder=$1
     shift
     xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" \
-        ctest --test-dir "$folder" --output-on-failure -j "$(nproc)" "$@"
+        ctest --test-dir "$folder" --output-on-failure --no-tests=error -j "$(nproc)" "$@"
 }
 
 # The Windows zip: a native tree draws the font sheet and the icon on this machine, freeglut is
@@ -87,13 +89,15 @@ case "$mode" in
         # The plain tree runs the Windows zip's program under Wine too.
         build_windows
         zip=$(ls "$top"/build-windows/snapwit-*-win64.zip)
-        configure_and_build "$top/build" -DSNAPWIT_WINDOWS_ZIP="$zip"
+        configure_and_build "$top/build" -DSNAPWIT_TESTS=ON -DSNAPWIT_SANITIZE=OFF \
+            -DSNAPWIT_FUZZ=OFF -DSNAPWIT_WINDOWS_ZIP="$zip"
         run_tests "$top/build"
-        configure_and_build "$top/build-sanitize" -DSNAPWIT_SANITIZE=ON
+        configure_and_build "$top/build-sanitize" -DSNAPWIT_TESTS=ON -DSNAPWIT_SANITIZE=ON \
+            -DSNAPWIT_FUZZ=OFF
         run_tests "$top/build-sanitize"
         # The fuzzers need clang and a tree of their own; their bounded runs are its only tests.
-        CC=clang CXX=clang++ cmake -S "$top" -B "$top/build-fuzz" \
-            -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSNAPWIT_FUZZ=ON >/dev/null
+        CC=clang CXX=clang++ cmake -S "$top" -B "$top/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DSNAPWIT_TESTS=ON -DSNAPWIT_SANITIZE=OFF -DSNAPWIT_FUZZ=ON >/dev/null
         cmake --build "$top/build-fuzz" -j "$(nproc)" --target fuzzers
         run_tests "$top/build-fuzz" -L fuzz
         ;;
