@@ -1,13 +1,15 @@
 // accuracy_robot: how far a recorded reaction time is from the true one, measured from outside.
 //
-//   accuracy_robot [--desktop NAME] PROGRAM FONT_BMP WIDTH HEIGHT [FLASHES [DELAY_MS
-//                  [POLL_SLEEP_US]]]
+//   accuracy_robot [--desktop NAME] [--vsync LIBRARY] PROGRAM FONT_BMP WIDTH HEIGHT
+//                  [FLASHES [DELAY_MS [POLL_SLEEP_US]]]
 //
 // Starts its own Xvfb screen of WIDTH by HEIGHT, the desktop NAME on it (tests/support/desktop.h;
 // default "bare", no window manager), then PROGRAM (the recording build of Snapwit) in a scratch
-// folder that holds FONT_BMP, and takes the test like a person with perfectly steady
-// reactions: it watches the centre pixel through the X server, and DELAY_MS after it first sees
-// the white flash there it presses the left button through XTest (and lets go 40 ms later).
+// folder that holds FONT_BMP, with LIBRARY (libvirtual_vsync.so, a 60 Hz vertical sync) preloaded
+// if given, and takes the test like a person with perfectly steady reactions: it watches the
+// centre pixel through the X server, and a set delay after it first sees the white flash there it
+// presses the left button through XTest (and lets go 40 ms later). The delays step evenly through
+// one refresh above DELAY_MS, so that the presses fall at every point of a 60 Hz cycle.
 // The program writes down the clock of every frame and every scored press, so each recorded time
 // can be split into where its error comes from. Both sides read CLOCK_MONOTONIC (a program under
 // Wine reads CLOCK_MONOTONIC_RAW: its records are moved onto the robot's clock). The robot reads
@@ -72,6 +74,8 @@ constexpr double lastScoreSettleMs = 300.0;
 constexpr double flashShowsMs = 100.0;      // the white glow lasts 0.1 s of program time
 constexpr double flashPairSlackMs = 50.0;
 constexpr double msPerSixtieth = 16.66666;  // as the program shows its times
+constexpr double refreshMs = 1000.0 / 60;   // the refresh period the presses are spread over
+constexpr int delaySteps = 8;               // the default 40 flashes and 24 are whole cycles
 
 // --- clock -------------------------------------------------------------------------------------
 
@@ -152,6 +156,7 @@ void printRow(const char* label, const Summary& s) {
 struct Run {
     std::string scratch;
     std::string desktopName = "bare";
+    std::string vsyncLibrary;  // preloaded into the program when not empty
     Desktop desktop;
     pid_t xvfb = -1;
     pid_t program = -1;
@@ -246,11 +251,14 @@ void startDesktopFor(Run& run, const std::string& displayName) {
 void startProgram(Run& run, const char* binary, const std::string& displayName) {
     std::string display = "DISPLAY=" + displayName;
     std::string records = "SNAPWIT_RECORDS=" + run.scratch + "/records.txt";
+    std::string preload = "LD_PRELOAD=" + run.vsyncLibrary;
     std::vector<char*> environment;
     for (char** entry = environ; *entry; entry++)
-        if (std::strncmp(*entry, "DISPLAY=", 8) != 0) environment.push_back(*entry);
+        if (std::strncmp(*entry, "DISPLAY=", 8) != 0 && std::strncmp(*entry, "LD_PRELOAD=", 11))
+            environment.push_back(*entry);
     environment.push_back(display.data());
     environment.push_back(records.data());
+    if (!run.vsyncLibrary.empty()) environment.push_back(preload.data());
     environment.push_back(nullptr);
     run.program = fork();
     if (run.program == 0) {
@@ -410,6 +418,7 @@ std::int64_t pollUntil(Run& run, Poller& poller, bool white, double timeoutSecon
 struct Press {
     std::int64_t asked;  // the robot sent the poll that showed the flash
     std::int64_t seen;   // its answer came
+    std::int64_t delay;  // this press's delay
     std::int64_t due;    // seen + delay
     std::int64_t sent;   // the press had been flushed to the server
 };
@@ -421,11 +430,17 @@ struct Session {
     bool compositedLast = false;   // and after the last press
 };
 
-// Waits for each flash, presses the delay after seeing it, and lets go; stops at a timeout.
+// The delay of the press after flash I: DELAY_MS plus the middle of one of delaySteps equal
+// parts of a refresh, in turn, so that their mean is DELAY_MS plus half a refresh.
+std::int64_t pressDelay(double delayMs, int i) {
+    double step = ((i % delaySteps) + 0.5) / delaySteps;
+    return (std::int64_t)((delayMs + step * refreshMs) * nsPerMs);
+}
+
+// Waits for each flash, presses its delay after seeing it, and lets go; stops at a timeout.
 Session takeTest(Run& run, Poller& poller, int flashes, double delayMs) {
     Session session;
     std::vector<Press>& presses = session.presses;
-    std::int64_t delay = (std::int64_t)(delayMs * nsPerMs);
     // A flash may be on when watching starts: its first frames were not seen.
     session.watching = pollUntil(run, poller, false, flashTimeoutSeconds);
     if (!session.watching) return session;
@@ -438,7 +453,8 @@ Session takeTest(Run& run, Poller& poller, int flashes, double delayMs) {
             break;
         }
         press.asked = poller.lastStart;
-        press.due = press.seen + delay;
+        press.delay = pressDelay(delayMs, (int)presses.size());
+        press.due = press.seen + press.delay;
         sleepUntil(press.due);
         leftButton(run, true);
         press.sent = now();
@@ -471,7 +487,7 @@ struct Event {
 };
 
 struct Records {
-    std::vector<Event> flashes, scores, earlies, misses;
+    std::vector<Event> flashes, moves, scores, earlies, misses;
     std::vector<std::int64_t> frames;
 };
 
@@ -489,9 +505,10 @@ Records readRecords(const std::string& path) {
         if (kind == "frame") {
             in >> start;
             records.frames.push_back(start + offset);
-        } else if (kind == "flash") {
+        } else if (kind == "flash" || kind == "moved") {
             in >> start >> end >> value;
-            records.flashes.push_back(Event{start + offset, end + offset, value});
+            (kind == "flash" ? records.flashes : records.moves)
+                .push_back(Event{start + offset, end + offset, value});
         } else if (kind == "score") {
             in >> start >> end >> count >> value;
             records.scores.push_back(Event{start + offset, end + offset, value});
@@ -510,13 +527,14 @@ Records readRecords(const std::string& path) {
 // One flash as both sides saw it: the error and its parts, in milliseconds.
 struct Pairing {
     double error;        // recorded - delay
-    double drawing;      // flash frame start -> after its swap
+    double drawing;      // the flash's clock -> after its frame's swap: below 0 when the
+                         // program times the flash from the frame after it
     double toSeen;       // after the swap -> the robot saw it
     double toAsked;      // after the swap -> the robot's poll that showed it
     double answer;       // that poll's round trip
     double overshoot;    // the robot's press due -> sent
     double toFrame;      // sent -> start of the frame that scored it
-    double clockSteps;   // recorded - (scoring frame start - flash frame start)
+    double clockSteps;   // recorded - (scoring frame start - the flash's clock)
     double program;      // recorded - (press sent - after swap): the robot's own parts left out
     bool nextFrame;      // scored by the first frame that started after the press
 };
@@ -552,26 +570,36 @@ struct Analysis {
     int framesCounted = 0;
 };
 
+// The start of the frame whose clock the flash is timed from: the frame after the flash's own if
+// that one moved the time (it moves it only when its millisecond clock differs), else the flash's.
+std::int64_t flashClock(const Event& flash, const Records& records) {
+    int move = firstAfter(records.moves, flash.start);
+    if (move >= 0 && framesBetween(records.frames, flash.start, records.moves[move].start) == 0)
+        return records.moves[move].start;
+    return flash.start;
+}
+
 // Pairs each press with the flash frame just before the robot saw it and the score after it.
-Pairing pairPress(const Press& press, const Event& flash, const Event& score, double delayMs,
+Pairing pairPress(const Press& press, const Event& flash, const Event& score,
                   const Records& records) {
     Pairing p;
     double recordedMs = score.value * msPerSixtieth;
-    p.error = recordedMs - delayMs;
-    p.drawing = toMs(flash.end - flash.start);
+    std::int64_t clock = flashClock(flash, records);
+    p.error = recordedMs - toMs(press.delay);
+    p.drawing = toMs(flash.end - clock);
     p.toSeen = toMs(press.seen - flash.end);
     p.toAsked = toMs(press.asked - flash.end);
     p.answer = toMs(press.seen - press.asked);
     p.overshoot = toMs(press.sent - press.due);
     p.toFrame = toMs(score.start - press.sent);
-    p.clockSteps = recordedMs - toMs(score.start - flash.start);
+    p.clockSteps = recordedMs - toMs(score.start - clock);
     p.program = recordedMs - toMs(press.sent - flash.end);
     p.nextFrame = framesBetween(records.frames, press.sent, score.start) == 0;
     return p;
 }
 
 // Matches the robot's presses to the program's records and counts whatever does not fit.
-Analysis analyze(const std::vector<Press>& presses, const Records& records, double delayMs,
+Analysis analyze(const std::vector<Press>& presses, const Records& records,
                  std::int64_t watchStart) {
     Analysis a;
     std::vector<bool> flashSeen(records.flashes.size(), false);
@@ -589,8 +617,7 @@ Analysis analyze(const std::vector<Press>& presses, const Records& records, doub
             continue;
         }
         flashSeen[flash] = true;
-        a.pairs.push_back(pairPress(press, records.flashes[flash], records.scores[score], delayMs,
-                                    records));
+        a.pairs.push_back(pairPress(press, records.flashes[flash], records.scores[score], records));
     }
     for (size_t i = 0; i < records.flashes.size(); i++)
         if (!flashSeen[i] && records.flashes[i].start > watchStart && !presses.empty() &&
@@ -752,7 +779,7 @@ void printBreakdown(const std::vector<Pairing>& pairs) {
     };
     const Line lines[] = {
         {"recorded time - robot's delay", &Pairing::error},
-        {"= flash frame drawing (its start -> after swap)", &Pairing::drawing},
+        {"= the flash's clock -> after its frame's swap", &Pairing::drawing},
         {"+ after swap -> the robot's poll that showed it", &Pairing::toAsked},
         {"+ that poll's round trip through the X server", &Pairing::answer},
         {"+ robot's sleep overshoot (due -> press sent)", &Pairing::overshoot},
@@ -777,10 +804,11 @@ void report(const Run& run, const Analysis& a, const Poller& poller, const Costs
     const char* composited = session.compositedFirst
                                  ? (session.compositedLast ? "yes" : "at first")
                                  : (session.compositedLast ? "at last" : "no");
-    std::printf("== %s %dx%d: %d of %d flashes paired; robot delay %.1f ms, poll sleep %.0f us, %s "
-                "scheduling\n",
-                run.desktopName.c_str(), run.width, run.height, (int)pairs.size(), flashesAsked,
-                delayMs, poller.sleepNs / 1000.0, costs.realTime ? "real-time" : "normal");
+    std::printf("== %s%s %dx%d: %d of %d flashes paired; robot delay %.1f ms + 0 to %.1f in %d "
+                "steps, poll sleep %.0f us, %s scheduling\n",
+                run.desktopName.c_str(), run.vsyncLibrary.empty() ? "" : ", 60 Hz sync",
+                run.width, run.height, (int)pairs.size(), flashesAsked, delayMs, refreshMs,
+                delaySteps, poller.sleepNs / 1000.0, costs.realTime ? "real-time" : "normal");
     std::printf("  desktop ready %.2f s after its start; window composited when watching began: "
                 "%s, after the last press: %s\n",
                 run.desktop.secondsToReady, session.compositedFirst ? "yes" : "no",
@@ -799,9 +827,10 @@ void report(const Run& run, const Analysis& a, const Poller& poller, const Costs
     std::printf("  not paired %d, flashes the robot missed %d, early clicks %d, misses %d\n",
                 a.unpaired, a.unseenFlashes, a.earlyClicks, a.misses);
     auto mean = [&](double Pairing::*field) { return summarize(part(pairs, field)).mean; };
-    std::printf("| %s | %d by %d | %d | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | "
+    std::printf("| %s%s | %d by %d | %d | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | "
                 "%.2f | %.2f | %s | %.2f | %.2f | %.2f |\n",
-                run.desktopName.c_str(), run.width, run.height, error.count, error.mean, error.sd,
+                run.desktopName.c_str(), run.vsyncLibrary.empty() ? "" : ", 60 Hz sync", run.width,
+                run.height, error.count, error.mean, error.sd,
                 error.min, error.max, a.framePeriodMs, mean(&Pairing::drawing),
                 mean(&Pairing::toSeen), mean(&Pairing::toFrame), mean(&Pairing::program),
                 interval.median, composited, costs.desktop, costs.others,
@@ -891,15 +920,16 @@ bool knownDesktop(const std::string& name) {
 // Takes the test on one screen size and desktop, prints the figures, and exits 0 if every flash
 // was paired.
 int main(int argc, char** argv) {
-    std::string desktopName = "bare";
-    if (argc > 2 && std::strcmp(argv[1], "--desktop") == 0) {
-        desktopName = argv[2];
-        argc -= 2;
-        argv += 2;
+    std::string desktopName = "bare", vsyncLibrary;
+    for (; argc > 2 && std::strncmp(argv[1], "--", 2) == 0; argc -= 2, argv += 2) {
+        if (std::strcmp(argv[1], "--desktop") == 0) desktopName = argv[2];
+        else if (std::strcmp(argv[1], "--vsync") == 0)
+            vsyncLibrary = std::filesystem::absolute(argv[2]).string();
+        else break;
     }
-    if (argc < 5 || !knownDesktop(desktopName)) {
-        std::fprintf(stderr, "usage: accuracy_robot [--desktop NAME] PROGRAM FONT_BMP WIDTH HEIGHT "
-                             "[FLASHES [DELAY_MS [POLL_SLEEP_US]]]\n  NAME:");
+    if (argc < 5 || !knownDesktop(desktopName) || std::strncmp(argv[1], "--", 2) == 0) {
+        std::fprintf(stderr, "usage: accuracy_robot [--desktop NAME] [--vsync LIBRARY] PROGRAM "
+                             "FONT_BMP WIDTH HEIGHT [FLASHES [DELAY_MS [POLL_SLEEP_US]]]\n  NAME:");
         for (int i = 0; i < desktopCount; i++) std::fprintf(stderr, " %s", desktopNames[i]);
         std::fprintf(stderr, "\n");
         return 2;
@@ -911,6 +941,7 @@ int main(int argc, char** argv) {
                     argument(argc, argv, 7, defaultPollSleepUs)};
     Run run;
     run.desktopName = desktopName;
+    run.vsyncLibrary = vsyncLibrary;
     run.width = std::atoi(argv[3]);
     run.height = std::atoi(argv[4]);
     Poller poller{(std::int64_t)options.pollSleepUs * 1000, {}, {}, 0};
@@ -921,7 +952,7 @@ int main(int argc, char** argv) {
     Records records = measure(run, options, poller, session, costs);
 
     const std::vector<Press>& presses = session.presses;
-    Analysis analysis = analyze(presses, records, options.delayMs, session.watching);
+    Analysis analysis = analyze(presses, records, session.watching);
     if (!presses.empty())
         measureFrames(analysis, records, presses.front().seen - fromSeconds(0.1),
                       presses.back().sent + fromSeconds(0.1));

@@ -9,7 +9,10 @@
 // click and miss. Lines go to FILE as they happen (a scored press or flash, after its frame) and
 // the frame starts at exit, so that the frame path makes no heap allocation:
 //
-//   flash START_NS AFTER_SWAP_NS FLASH_START_S   the frame in which a flash began
+//   flash START_NS AFTER_SWAP_NS FLASH_START_S   the frame that drew a flash first: its swap put
+//                                                the flash on screen
+//   moved START_NS AFTER_SWAP_NS FLASH_START_S   the frame that moved the flash's time to its own
+//                                                clock, the first one read after that swap
 //   score START_NS AFTER_SWAP_NS TRIES SIXTIETHS  the frame that scored a press
 //   early START_NS AFTER_SWAP_NS COUNT
 //   miss START_NS AFTER_SWAP_NS COUNT
@@ -69,6 +72,10 @@ void recordChanges(const TestState& before, std::int64_t start, std::int64_t end
     char line[lineBytes];
     if (before.flashStart == 0.0f && reactionTest.flashStart != 0.0f)
         writeLine(line, std::snprintf(line, sizeof line, "flash %lld %lld %.6f\n", (long long)start,
+                                      (long long)end, (double)reactionTest.flashStart));
+    if (before.flashStart != 0.0f && reactionTest.flashStart != 0.0f &&
+        reactionTest.flashStart != before.flashStart)
+        writeLine(line, std::snprintf(line, sizeof line, "moved %lld %lld %.6f\n", (long long)start,
                                       (long long)end, (double)reactionTest.flashStart));
     if (reactionTest.tries != before.tries)
         writeLine(line, std::snprintf(line, sizeof line, "score %lld %lld %d %.6f\n",
