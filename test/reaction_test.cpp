@@ -14,8 +14,8 @@ int binOf(float time) {
 }  // namespace
 
 ReactionTest::ReactionTest()
-    : flashTexture(0), waitStart(0), waitDelay(0), flashStart(0), clickTime(0), lastTime(0),
-      timeSum(0), history(), flashColor(), flashColorTime(0), delayBase(3.0f), tries(0),
+    : flashTexture(0), waitStart(0), waitDelay(0), flashStart(0), flashOnItsWay(0), clickTime(0),
+      lastTime(0), timeSum(0), history(), flashColor(), flashColorTime(0), delayBase(3.0f), tries(0),
       earlyClicks(0), misses(0), historyCapacity(historyLength), scrollCount(0), viewWidth(0),
       viewHeight(0), histogram(), exactHistory() {}
 
@@ -40,17 +40,25 @@ void ReactionTest::scheduleNextFlash(float now) {
     waitStart = now;
     waitDelay = (float)(randomValue(delayBase) + delayBase);
     flashStart = 0.0f;
+    flashOnItsWay = 0;
     clickTime = 0.0f;
 }
 
 // Once per frame: draws the results, shows a due flash, and counts a flash left too long as a miss.
+// The frame that draws the flash reads its clock before drawing and swapping, so the user sees the
+// flash only after that reading; the next frame's clock is the first taken once the flash is on the
+// screen, and the flash's time moves there.
 void ReactionTest::update(float now) {
     viewWidth = frameWidth;
     viewHeight = frameHeight;
     drawResults();
     if (flashStart == 0.0f && waitStart + waitDelay < now) {
         flashStart = now;
+        flashOnItsWay = 1;
         flash(1.0f, 1.0f, 1.0f, now);
+    } else if (flashOnItsWay != 0) {
+        flashStart = now;
+        flashOnItsWay = 0;
     }
     flash(-1.0f, 0.0f, 0.0f, now);
     if (flashStart != 0.0f && flashStart + missSeconds < now) {
@@ -59,7 +67,10 @@ void ReactionTest::update(float now) {
     }
 }
 
-// Scores one press: early during a wait, else a reaction time from the pending flash.
+// Scores one press: early during a wait, else a reaction time from the pending flash. A press seen
+// by the frame right after the flash's own was made before the flash could be seen; it is timed
+// from the frame that drew the flash, as the flash's time has not moved yet, so it scores the
+// frame's length rather than nothing.
 void ReactionTest::click(float now) {
     if (flashStart == 0.0f) {
         earlyClicks += 1;

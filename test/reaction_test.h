@@ -31,6 +31,7 @@ public:
     float waitStart;
     float waitDelay;
     float flashStart;  // 0 while a wait runs
+    int flashOnItsWay; // 1 from the frame that draws the flash until the next one times it
     float clickTime;
     float lastTime;    // sixtieths
     float timeSum;     // sixtieths, uncapped

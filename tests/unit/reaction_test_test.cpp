@@ -94,13 +94,15 @@ TEST_F(WaitTest, MissOnlyAfterMoreThanThreeSecondsAndWithoutFeedbackFlash) {
     engine.waitDelay = 3.5f;
     engine.update(5.0f);
     ASSERT_EQ(engine.flashStart, 5.0f);
+    engine.update(5.25f);  // the frame after the flash's own times it, and the 3 s count from there
+    ASSERT_EQ(engine.flashStart, 5.25f);
 
-    engine.update(8.0f);
+    engine.update(8.25f);
     EXPECT_EQ(engine.misses, 0);
-    EXPECT_EQ(engine.flashStart, 5.0f);
+    EXPECT_EQ(engine.flashStart, 5.25f);
 
     lcg::srand(shortestWaitSeed);
-    float now = justAfter(8.0f);
+    float now = justAfter(8.25f);
     engine.update(now);
     EXPECT_EQ(engine.misses, 1);
     EXPECT_EQ(engine.flashStart, 0.0f);
@@ -173,6 +175,40 @@ TEST_F(WaitTest, ResetDuringAPendingFlashCountsNoMissAndClearsTheRound) {
 
     engine.update(8.5f);
     EXPECT_EQ(engine.misses, 0);
+}
+
+// A flash drawn by the frame at 5001 ms and presses seen by that frame or one of the two after it
+// (frames 16 ms apart); the time scored, in milliseconds, 0 for an early click.
+struct FlashFramePress {
+    int pressFrame;
+    float milliseconds;
+};
+const FlashFramePress flashFramePresses[] = {{0, 0.0f}, {1, 16.0f}, {2, 16.0f}};
+void PrintTo(const FlashFramePress& press, std::ostream* out) {
+    *out << "press in frame " << press.pressFrame;
+}
+
+class FlashTimeTest : public ProgramTest, public ::testing::WithParamInterface<FlashFramePress> {};
+INSTANTIATE_TEST_SUITE_P(Frames, FlashTimeTest, ::testing::ValuesIn(flashFramePresses),
+                         [](const auto& info) {
+                             return "PressInFrame" + std::to_string(info.param.pressFrame);
+                         });
+
+// The drawing frame's clock is read before its picture reaches the screen: the flash is timed from
+// the next frame's, except for a press that this next frame sees, made before the flash could be.
+TEST_P(FlashTimeTest, FlashIsTimedFromTheFrameAfterTheOneThatDrawsIt) {
+    engine.waitStart = 0.0f;
+    engine.waitDelay = 5.0f;
+    for (int frame = 0; frame < 3 && engine.tries + engine.earlyClicks == 0; frame++) {
+        mouseButtonDown = frame == GetParam().pressFrame ? 1 : 0;
+        frameAt(5001 + 16 * frame);
+        if (mouseButtonDown == 0) {
+            EXPECT_EQ(engine.flashStart, frame == 0 ? 5.001f : 5.017f);
+        }
+    }
+    EXPECT_EQ(engine.earlyClicks, GetParam().pressFrame == 0 ? 1 : 0);
+    EXPECT_EQ(engine.tries, GetParam().pressFrame == 0 ? 0 : 1);
+    EXPECT_NEAR(engine.lastTime * millisecondsPerSixtieth, GetParam().milliseconds, 0.01);
 }
 
 class ClickTest : public ProgramTest {};
