@@ -2,6 +2,8 @@
 // platform_windows.cpp (WGL and Win32). Both work on the window whose OpenGL context is current.
 #pragma once
 
+#include "app/monitors.h"
+
 // Asks the driver for swap interval 0, so that buffer swaps do not wait for the display's retrace.
 void turnOffSwapWait();
 
@@ -13,3 +15,22 @@ void askCompositorBypass(bool fullScreen);
 // the program: on Windows, the program's own folder when the current one has no font.bmp. On Linux
 // the installed command does it, and this does nothing.
 void enterDataFolder();
+
+// The monitor under the pointer, else the primary one. Before the window exists too.
+ScreenArea monitorUnderPointer();
+
+// The monitor that holds a point of the desktop, else the primary one.
+ScreenArea monitorAt(int x, int y);
+
+// True when a window manager carries out the toolkit's full-screen request; without one the
+// program places the window on the monitor itself.
+bool windowManagerDoesFullScreen();
+
+// Asks the window manager to fill the monitor when the window is in full screen, where it takes
+// such requests; it may choose the monitor the window is on otherwise.
+void askFullScreenOn(const ScreenArea& monitor);
+
+// True when the full-screen window's picture still reaches the screen through a compositor,
+// which shows it a refresh or two late: a compositing manager that keeps it redirected, or an X
+// server that is a Wayland compositor's client.
+bool compositorDelaysPicture();

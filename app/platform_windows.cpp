@@ -32,6 +32,15 @@ const char* wglExtensions(HDC device) {
     return nullptr;
 }
 
+// The whole area of a monitor, as the full-screen window covers it.
+ScreenArea areaOf(HMONITOR monitor) {
+    MONITORINFO info;
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return {0, 0, 0, 0};
+    const RECT& r = info.rcMonitor;
+    return {(int)r.left, (int)r.top, (int)(r.right - r.left), (int)(r.bottom - r.top)};
+}
+
 }  // namespace
 
 // Interval 0 through WGL_EXT_swap_control, the one WGL way; a debugger (or Wine with
@@ -60,4 +69,28 @@ void enterDataFolder() {
     if (lastSeparator == nullptr) return;
     *lastSeparator = L'\0';
     SetCurrentDirectoryW(path);
+}
+
+ScreenArea monitorUnderPointer() {
+    POINT pointer = {0, 0};  // the primary's corner, if the pointer cannot be told
+    GetCursorPos(&pointer);
+    return areaOf(MonitorFromPoint(pointer, MONITOR_DEFAULTTOPRIMARY));
+}
+
+ScreenArea monitorAt(int x, int y) {
+    return areaOf(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTOPRIMARY));
+}
+
+// freeglut fills the monitor the window is on itself.
+bool windowManagerDoesFullScreen() {
+    return true;
+}
+
+// The window was opened on the monitor, or is on it already: Windows takes no other request.
+void askFullScreenOn(const ScreenArea&) {}
+
+// Whether Windows' compositor shows a full-screen window directly is the driver's choice, which
+// the program cannot see.
+bool compositorDelaysPicture() {
+    return false;
 }

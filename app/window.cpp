@@ -36,28 +36,58 @@ bool waitingForReshape = false;
 int requestMilliseconds = 0;  // clock reading when the awaited request was made
 bool windowCheckDue = false;
 int windowRequestRetriesLeft = 0;
+// Full screen fills one monitor: at start-up the one under the pointer, later the one the window
+// is on. Without a window manager freeglut's full screen would cover the whole X screen, every
+// monitor, so the program places and sizes the window itself and freeglut never enters it.
+ScreenArea fullScreenArea = {0, 0, 0, 0};
+bool pointerPlaced = false;
+
+// Once the compositor's verdict has settled, and the greeting has gone, the program says whether
+// the desktop delays what it draws.
+constexpr float compositorCheckSeconds = 5.0f;
+constexpr const char* compositorDelayMessage = "Desktop compositing may add delay to the times";
+bool compositorChecked = false;
 
 // True when the window is what the last request wanted.
 bool windowIsWanted() {
     bool full = glutGet(GLUT_FULL_SCREEN) != 0;
-    if (fullScreenWanted)
-        return full && windowWidth == glutGet(GLUT_SCREEN_WIDTH) &&
-               windowHeight == glutGet(GLUT_SCREEN_HEIGHT);
-    return !full && windowWidth == wantedWidth && windowHeight == wantedHeight;
+    if (!fullScreenWanted)
+        return !full && windowWidth == wantedWidth && windowHeight == wantedHeight;
+    return (full || !windowManagerDoesFullScreen()) && windowWidth == fullScreenArea.width &&
+           windowHeight == fullScreenArea.height && glutGet(GLUT_WINDOW_X) == fullScreenArea.x &&
+           glutGet(GLUT_WINDOW_Y) == fullScreenArea.y;
+}
+
+// Asks for full screen on the chosen monitor: of the window manager, or by placing the window.
+void askForFullScreen() {
+    if (windowManagerDoesFullScreen()) {
+        askFullScreenOn(fullScreenArea);
+        // freeglut is there, or on its way: the monitor request above moves it if need be.
+        if (!glutGet(GLUT_FULL_SCREEN)) glutFullScreen();
+    } else {
+        glutPositionWindow(fullScreenArea.x, fullScreenArea.y);
+        glutReshapeWindow(fullScreenArea.width, fullScreenArea.height);
+    }
 }
 
 // Makes the request for the wanted window, if it is not on its way already, and awaits its
 // reshape before the next one.
 void askForWantedWindow() {
     if (windowIsWanted()) return;
-    if (fullScreenWanted) {
-        if (glutGet(GLUT_FULL_SCREEN)) return;  // freeglut is there, or on its way
-        glutFullScreen();
-    } else {
+    if (fullScreenWanted)
+        askForFullScreen();
+    else
         glutReshapeWindow(wantedWidth, wantedHeight);
-    }
     waitingForReshape = true;
     requestMilliseconds = elapsedMilliseconds;
+}
+
+// Puts the pointer back at its start-up place in the window once the window has settled where it
+// was asked to be, since a window manager moves the window after start-up.
+void placePointerOnce() {
+    if (pointerPlaced) return;
+    pointerPlaced = true;
+    glutWarpPointer(pointerStartX, pointerStartY);
 }
 
 // Once per frame: after a reshape, asks again for the wanted window if the toolkit gave another.
@@ -71,7 +101,10 @@ void settleWindow() {
     windowCheckDue = false;
     // Once there, later sizes are someone else's doing (a window manager, say): leave them be.
     if (windowIsWanted()) windowRequestRetriesLeft = 0;
-    if (windowRequestRetriesLeft <= 0) return;
+    if (windowRequestRetriesLeft <= 0) {
+        placePointerOnce();
+        return;
+    }
     windowRequestRetriesLeft -= 1;
     askForWantedWindow();
 }
@@ -80,6 +113,23 @@ void settleWindow() {
 void startWindowRequest() {
     windowRequestRetriesLeft = windowRequestRetries;
     if (!waitingForReshape) askForWantedWindow();
+}
+
+// Fills the given monitor.
+void requestFullScreenOn(const ScreenArea& monitor) {
+    fullScreenWanted = true;
+    fullScreenArea = monitor;
+    askCompositorBypass(true);
+    startWindowRequest();
+}
+
+// Once, a few seconds in and in settled full screen: a status message if a compositor still
+// stands between the picture and the screen.
+void reportCompositorDelay() {
+    if (compositorChecked || elapsedSeconds < compositorCheckSeconds) return;
+    if (!fullScreenWanted || waitingForReshape || windowRequestRetriesLeft > 0) return;
+    compositorChecked = true;
+    if (compositorDelaysPicture()) textPrinter.showStatus(compositorDelayMessage);
 }
 
 // OpenGL state that never changes after start-up. Lighting, fog and depth testing stay disabled.
@@ -108,13 +158,14 @@ void startUp(int* argc, char** argv) {
     enterDataFolder();
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    // Without a window manager the default position leaves the full-screen window a pixel off
-    // the screen, and the pointer warped below off its place.
-    glutInitWindowPosition(0, 0);
+    // Opened at its monitor's corner, so that a window manager fills that one. The toolkit's
+    // default size keeps it from passing for full screen before it is.
+    ScreenArea monitor = monitorUnderPointer();
+    glutInitWindowPosition(monitor.x, monitor.y);
     glutInitWindowSize(windowWidth, windowHeight);
     glutCreateWindow("Snapwit");
     turnOffSwapWait();
-    requestFullScreen();
+    requestFullScreenOn(monitor);
     glutKeyboardFunc(onKeyboard);
     glutSpecialFunc(onSpecialKey);
     glutMouseFunc(onMouseButton);
@@ -141,7 +192,7 @@ void initGraphics() {
     textPrinter.fontTexture = textureNames[0];
     initTextures();
     textPrinter.showStatus("Press ? key for Help Screen");
-    glutWarpPointer(pointerStartX, pointerStartY);
+    glutWarpPointer(pointerStartX, pointerStartY);  // and again once the window has settled
     glutSetCursor(GLUT_CURSOR_NONE);
 }
 
@@ -149,6 +200,7 @@ void initGraphics() {
 void onDisplay() {
     elapsedMilliseconds = readElapsedMilliseconds();
     settleWindow();
+    reportCompositorDelay();
     drawFrame();
     glutSwapBuffers();
 }
@@ -169,11 +221,11 @@ void onReshape(int width, int height) {
     windowCheckDue = windowRequestRetriesLeft > 0;
 }
 
-// Fills the screen.
+// Fills the monitor the window is on, which its centre tells: that of a window moved meanwhile,
+// the primary one if its monitor is gone.
 void requestFullScreen() {
-    fullScreenWanted = true;
-    askCompositorBypass(true);
-    startWindowRequest();
+    requestFullScreenOn(monitorAt(glutGet(GLUT_WINDOW_X) + windowWidth / 2,
+                                  glutGet(GLUT_WINDOW_Y) + windowHeight / 2));
 }
 
 // Resizes the window, leaving full screen if need be.

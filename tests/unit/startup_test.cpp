@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/clock.h"
+#include "app/monitors.h"
 #include "app/settings.h"
 #include "app/swap_interval.h"
 #include "app/window.h"
@@ -134,5 +135,25 @@ TEST(StartUp, SwapIntervalZeroIsAskedOfTheFirstExtensionThatCanSetIt) {
         EXPECT_EQ(way, row.way);
         const SwapControl* ways = row.wgl ? wglSwapControls : glxSwapControls;
         EXPECT_EQ(setter, way < 0 ? nullptr : fakeLookup(ways[way].setter));
+    }
+}
+
+TEST(StartUp, FullScreenGoesToTheMonitorUnderThePointElseThePrimaryElseTheFirst) {
+    // Two 1280 by 720 monitors side by side, the second the primary, then a 1920 by 1080 one.
+    const Monitor monitors[] = {{{0, 0, 1280, 720}, false},
+                                {{1280, 0, 1280, 720}, true},
+                                {{2560, 0, 1920, 1080}, false}};
+    struct Row {
+        int count;
+        bool known;
+        int x, y;
+        int chosen;
+    };
+    const Row rows[] = {{3, true, 0, 0, 0},     {3, true, 1279, 719, 0}, {3, true, 1280, 0, 1},
+                        {3, true, 4479, 1079, 2}, {3, true, 1000, 720, 1}, {3, true, -1, 5, 1},
+                        {3, false, 3000, 500, 1}, {1, true, 1280, 0, 0},   {1, false, 5, 5, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.x) + "," + std::to_string(row.y));
+        EXPECT_EQ(chooseMonitor(monitors, row.count, row.known, row.x, row.y), row.chosen);
     }
 }
