@@ -13,7 +13,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-}
 
 build_packages="cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libx11-dev
-  libxrandr-dev libxinerama-dev libgl1-mesa-dri libfreetype-dev fonts-dejavu-core"
+  libxrandr-dev libxinerama-dev libxcomposite-dev libgl1-mesa-dri libfreetype-dev fonts-dejavu-core"
 test_packages="libgtest-dev xvfb xauth xdotool x11-utils x11-apps libx11-dev libxtst-dev
   libxfixes-dev clang libclang-rt-14-dev
   libxcomposite-dev dpkg-dev file zlib1g-dev lintian appstream desktop-file-utils mandoc wine wine64
