@@ -145,7 +145,6 @@ protected:
     bool waitForExit(double timeoutSeconds, int& status);
     void expectExitStatusZero(double timeoutSeconds);
     void quickExit();  // Escape twice, then status 0 expected at once
-    long residentKilobytes();
     std::string stderrText() const;
 
     std::string extraAsanOptions;  // appended to the child's ASAN_OPTIONS, each after a colon
