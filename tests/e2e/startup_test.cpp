@@ -3,6 +3,7 @@
 
 #include <X11/extensions/Xfixes.h>
 
+#include <chrono>
 #include <string>
 
 namespace {
@@ -54,7 +55,9 @@ INSTANTIATE_TEST_SUITE_P(Desktops, StartupWindowE2e, ::testing::Values("bare", "
 
 TEST_F(StartupE2e, FadesInOverTwoSecondsThenShowsTheCountLinesInWhite) {
     startSnapwit();
-    // The first frames are dimmed by the fade-in quad.
+    // The first frames are dimmed by the fade-in quad: white text no brighter than the clock's
+    // time allows, which is less than the time since the spawn. A start slower than the fade-in
+    // has no dimmed frame to show, and the bound then holds of itself.
     Picture first;
     ASSERT_TRUE(waitFor(
         [&] {
@@ -63,13 +66,15 @@ TEST_F(StartupE2e, FadesInOverTwoSecondsThenShowsTheCountLinesInWhite) {
         },
         10.0, 1));
     double firstSeen = sinceSpawn();
-    EXPECT_LT(first.maxBrightness(), 200) << "first seen " << firstSeen << " s after the spawn";
+    EXPECT_LE(first.maxBrightness(), 255 * firstSeen / 2 + 10)
+        << "first seen " << firstSeen << " s after the spawn";
 
+    // Quiet pictures: past 3 s a flash may light the left of the count lines.
     waitUntilSinceWindow(2.2);
-    Picture lines = grab(layout::countLines);
+    Picture lines = grabQuiet(layout::countLines);
     EXPECT_GE(lines.maxBrightness(), 240);
     EXPECT_GT(lines.lit(), 200);
-    EXPECT_EQ(grab(layout::leftOfCountLines).count([](Pixel p) { return !isDark(p); }), 0)
+    EXPECT_EQ(grabQuiet(layout::leftOfCountLines).count([](Pixel p) { return !isDark(p); }), 0)
         << "the count lines start at three quarters of the width";
     // Three lines of text, one under the other.
     EXPECT_GT(grab(layout::triesNumber).lit(), 10);
@@ -78,22 +83,21 @@ TEST_F(StartupE2e, FadesInOverTwoSecondsThenShowsTheCountLinesInWhite) {
     quickExit();
 }
 
-TEST_F(StartupE2e, GreetingShowsAtTheTopLeftForThreeSecondsThenGoes) {
+// The greeting's own 3 seconds can be over before a slow start shows a frame, so its line is
+// checked once the clock is surely past them, and a key's message, kept for the same time by the
+// same printer, is watched from the press: v's "Camera 2: Manual Mouse/Arrow Key Control".
+TEST_F(StartupE2e, GreetingIsGoneAfterThreeSecondsAndAKeysMessageShowsAtTheTopLeftForThree) {
     startSnapwit();
-    // Seen at full strength between the end of the fade-in and the 3-second mark.
-    int seen = 0;
-    waitUntilSinceWindow(1.9);
-    while (sinceSpawn() < 2.9) {
-        seen = std::max(seen, grab(layout::statusLine).lit());
-        if (seen > 200) break;
-    }
-    EXPECT_GT(seen, 200) << "no greeting before 3 s";
+    auto dark = [&] { return grab(layout::statusLine).maxBrightness() < 30; };
     waitUntilSinceWindow(3.1);
-    EXPECT_TRUE(waitFor([&] { return grab(layout::statusLine).maxBrightness() < 30; }, 0.5))
-        << "the greeting stays after 3 s";
-    // And it stays away.
-    waitUntilSinceWindow(4.0);
-    EXPECT_LT(grab(layout::statusLine).maxBrightness(), 30);
+    EXPECT_TRUE(waitFor(dark, responseSeconds)) << "the greeting stays after 3 s";
+    character('v');
+    auto pressed = std::chrono::steady_clock::now();
+    EXPECT_TRUE(waitFor([&] { return grab(layout::statusLine).lit() > 200; }, responseSeconds))
+        << "no message at the top left";
+    EXPECT_TRUE(waitFor(dark, 3.0 + responseSeconds)) << "the message stays";
+    auto shown = std::chrono::steady_clock::now() - pressed;
+    EXPECT_GE(std::chrono::duration<double>(shown).count(), 2.5) << "the message went early";
     quickExit();
 }
 

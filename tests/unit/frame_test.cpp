@@ -300,6 +300,9 @@ struct FrameRate {
     int steps[2];
     int perSecond;
 };
+void PrintTo(const FrameRate& rate, std::ostream* out) {
+    *out << rate.name;
+}
 
 class FrameRateTest : public FrameTest, public ::testing::WithParamInterface<FrameRate> {
 protected:
