@@ -12,6 +12,7 @@
 #include "app/clock.h"
 #include "app/frame.h"
 #include "tests/fuzz/fuzz_window.h"
+#include "tests/support/base_gl_state.h"
 #include "text/text_printer.h"
 
 namespace {
@@ -80,21 +81,8 @@ GlSnapshot takeGlSnapshot() {
 // The base state every drawing operation leaves, and the caller's own state as it was.
 void requireStateAfterPrinting(const GlSnapshot& before, const char* where) {
     requireNoGlError(where);
-    require(!glIsEnabled(GL_TEXTURE_2D), "texturing left on");
-    require(!glIsEnabled(GL_BLEND), "blending left on");
-    require(!glIsEnabled(GL_ALPHA_TEST), "alpha test left on");
-    GLint source = 0, destination = 0, alphaFunction = 0;
-    GLfloat alphaReference = -1.0f;
-    GLboolean depthWrites = GL_FALSE;
-    glGetIntegerv(GL_BLEND_SRC, &source);
-    glGetIntegerv(GL_BLEND_DST, &destination);
-    glGetIntegerv(GL_ALPHA_TEST_FUNC, &alphaFunction);
-    glGetFloatv(GL_ALPHA_TEST_REF, &alphaReference);
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-    require(source == GL_SRC_ALPHA && destination == GL_ONE_MINUS_SRC_ALPHA,
-            "blend function changed");
-    require(alphaFunction == GL_GREATER && alphaReference == 0.0f, "alpha function not reset");
-    require(depthWrites == GL_TRUE, "depth writes left off");
+    const char* differs = baseGlStateDifference();
+    require(differs == nullptr, differs);
     GlSnapshot after = takeGlSnapshot();
     require(after.polygonMode[0] == before.polygonMode[0] &&
                 after.polygonMode[1] == before.polygonMode[1],

@@ -175,26 +175,6 @@ GLfloat floatState(GLenum name) {
     return value;
 }
 
-void expectBaseGlState() {
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_LINE_STIPPLE));
-    EXPECT_EQ(integerState(GL_BLEND_SRC), GL_SRC_ALPHA);
-    EXPECT_EQ(integerState(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_EQ(integerState(GL_ALPHA_TEST_FUNC), GL_GREATER);
-    EXPECT_EQ(floatState(GL_ALPHA_TEST_REF), 0.0f);
-    GLboolean depthWrites = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-    EXPECT_TRUE(depthWrites);
-    GLboolean channels[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
-    glGetBooleanv(GL_COLOR_WRITEMASK, channels);
-    EXPECT_TRUE(channels[0] && channels[1] && channels[2] && channels[3]);
-    GLint textureMode = -1;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &textureMode);
-    EXPECT_EQ(textureMode, GL_MODULATE);
-}
-
 void expectColourState(GLenum name, float r, float g, float b, float a) {
     GLfloat colour[4] = {-1, -1, -1, -1};
     glGetFloatv(name, colour);

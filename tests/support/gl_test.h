@@ -7,6 +7,8 @@
 
 #include <functional>
 
+#include "tests/support/base_gl_state.h"
+
 constexpr int testWindowWidth = 1000;
 constexpr int testWindowHeight = 800;
 
@@ -56,7 +58,7 @@ GLint integerState(GLenum name);
 GLfloat floatState(GLenum name);
 
 // Expects the base GL state every drawing operation must leave behind.
-void expectBaseGlState();
+inline void expectBaseGlState() { EXPECT_STREQ(baseGlStateDifference(), nullptr); }
 
 // Expects a four-float state, such as the clear or fog colour, to be exactly (r, g, b, a).
 void expectColourState(GLenum name, float r, float g, float b, float a);
