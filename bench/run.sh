@@ -48,5 +48,6 @@ echo "== start-up"
 on_screen 1280 720 ./bench/startup_bench "$build/snapwit" "$build/bench/libfirst_swap_clock.so" \
     "$build" 20
 
-echo "== timing accuracy (bench/accuracy)"
+echo "== timing accuracy (bench/accuracy), bare and under a virtual 60 Hz vertical sync"
 "$top/bench/accuracy"
+"$top/bench/accuracy" --vsync
