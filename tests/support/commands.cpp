@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "input/keyboard.h"
 #include "tests/support/gl_test.h"
+#include "tests/support/screen.h"
 #include "text/text_printer.h"
 
 namespace {
@@ -26,11 +27,11 @@ std::string settingsBytes() {
 }
 
 int statusPixels() {
-    return countLit(0, testWindowHeight - statusTop, testWindowWidth, statusGlyphHeight);
+    return litPixels(capture(0, testWindowHeight - statusTop, testWindowWidth, statusGlyphHeight));
 }
 
 int allPixels() {
-    return countLit(0, 0, testWindowWidth, testWindowHeight);
+    return litPixels(capture(0, 0, testWindowWidth, testWindowHeight));
 }
 
 void prepareCommand() {

@@ -108,56 +108,6 @@ void frameAt(int milliseconds) {
     drawFrame();
 }
 
-Rgba pixelAt(int x, int y) {
-    unsigned char p[4] = {0, 0, 0, 0};
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return Rgba{p[0], p[1], p[2], p[3]};
-}
-
-bool isBlack(Rgba p, int tolerance) {
-    return p.r <= tolerance && p.g <= tolerance && p.b <= tolerance;
-}
-
-namespace {
-
-// Reads a rectangle of the back buffer into a static buffer; returns the pixel count.
-constexpr int maxReadPixels = 2048 * 2048;
-unsigned char readBuffer[maxReadPixels * 4];
-
-int readRect(int x, int y, int width, int height) {
-    if (width <= 0 || height <= 0 || width * height > maxReadPixels) return 0;
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, readBuffer);
-    return width * height;
-}
-
-}  // namespace
-
-int countColor(int x, int y, int width, int height, int r, int g, int b, int tolerance) {
-    int n = readRect(x, y, width, height);
-    int count = 0;
-    for (int i = 0; i < n; i++) {
-        const unsigned char* p = readBuffer + 4 * i;
-        if (std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
-            std::abs(p[2] - b) <= tolerance)
-            count++;
-    }
-    return count;
-}
-
-int countLit(int x, int y, int width, int height, int threshold) {
-    int n = readRect(x, y, width, height);
-    int count = 0;
-    for (int i = 0; i < n; i++) {
-        const unsigned char* p = readBuffer + 4 * i;
-        if (p[0] > threshold || p[1] > threshold || p[2] > threshold) count++;
-    }
-    return count;
-}
-
 void clearToBlack() {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

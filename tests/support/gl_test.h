@@ -18,10 +18,6 @@ struct WindowAtStartUp {
 };
 extern WindowAtStartUp windowAtStartUp;
 
-struct Rgba {
-    int r, g, b, a;
-};
-
 // Pumps GLUT's events, bounded, until GLUT and onReshape both report the size; false if they
 // never do.
 bool waitForWindowSize(int width, int height);
@@ -40,15 +36,6 @@ void frameAt(int milliseconds);
 inline int firstValueAfterSeed(unsigned seed) {
     return (int)(((seed * 214013u + 2531011u) >> 16) & 0x7FFF);
 }
-
-// Pixels of the back buffer, (0, 0) at the bottom left.
-Rgba pixelAt(int x, int y);
-bool isBlack(Rgba p, int tolerance = 8);
-
-// Counts pixels in a rectangle whose colour is within tolerance of (r, g, b).
-int countColor(int x, int y, int width, int height, int r, int g, int b, int tolerance = 40);
-// Counts pixels in a rectangle that are not black.
-int countLit(int x, int y, int width, int height, int threshold = 24);
 
 // Clears the colour buffer to black.
 void clearToBlack();

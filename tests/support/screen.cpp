@@ -1,5 +1,8 @@
 #include "tests/support/screen.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -7,12 +10,13 @@
 
 namespace {
 
-constexpr int darkThreshold = 24;  // the default of countLit
+constexpr int darkThreshold = 24;
 constexpr int sheetSide = 128;
 
 // Expects a window rectangle to lie inside a region, so that nothing is counted that was not read.
 bool covers(const Region& region, int x, int y, int width, int height) {
-    bool inside = region.contains(x, y) && region.contains(x + width - 1, y + height - 1);
+    bool inside = width <= 0 || height <= 0 ||
+                  (region.contains(x, y) && region.contains(x + width - 1, y + height - 1));
     if (!inside)
         ADD_FAILURE() << "rectangle " << x << "," << y << " " << width << "x" << height
                       << " is not inside the region " << region.x << "," << region.y << " "
@@ -60,12 +64,22 @@ void fillWindow(float red, float green, float blue) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 }
 
+bool isBlack(Rgba p, int tolerance) {
+    return p.r <= tolerance && p.g <= tolerance && p.b <= tolerance;
+}
+
 Region capture(int x, int y, int width, int height) {
+    width = std::max(width, 0);  // an empty rectangle reads nothing
+    height = std::max(height, 0);
     Region region{x, y, width, height, std::vector<unsigned char>((size_t)width * height * 4)};
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, region.rgba.data());
     return region;
+}
+
+Rgba pixelAt(int x, int y) {
+    return capture(x, y, 1, 1).pixel(x, y);
 }
 
 Region textureImage(GLuint name, int width, int height) {
@@ -89,6 +103,17 @@ int litPixels(const Region& region, int x, int y, int width, int height) {
     for (int py = y; py < y + height; py++)
         for (int px = x; px < x + width; px++)
             if (region.lit(px, py)) count++;
+    return count;
+}
+
+int countColor(const Region& region, int r, int g, int b, int tolerance) {
+    int count = 0;
+    for (size_t i = 0; i < region.rgba.size(); i += 4) {
+        const unsigned char* p = &region.rgba[i];
+        if (std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
+            std::abs(p[2] - b) <= tolerance)
+            count++;
+    }
     return count;
 }
 

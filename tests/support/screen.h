@@ -7,7 +7,10 @@
 #include <ostream>
 #include <vector>
 
-#include "tests/support/gl_test.h"
+struct Rgba {
+    int r, g, b, a;
+};
+bool isBlack(Rgba p, int tolerance = 8);
 
 // A rectangle of RGBA pixels, bottom row first, addressed in the coordinates it was read from.
 struct Region {
@@ -17,7 +20,7 @@ struct Region {
     bool contains(int px, int py) const;
     const unsigned char* at(int px, int py) const;
     Rgba pixel(int px, int py) const;
-    // Not black: some channel above the same threshold countLit uses.
+    // Not black: some channel above a dark threshold.
     bool lit(int px, int py) const;
 };
 
@@ -30,14 +33,17 @@ void PrintTo(const Region& region, std::ostream* out);
 // Fills the colour buffer with one opaque colour and leaves the clear colour black.
 void fillWindow(float red, float green, float blue);
 
-// A rectangle of the back buffer, in window coordinates.
+// A rectangle of the back buffer, in window coordinates, (0, 0) at the bottom left; one pixel.
 Region capture(int x, int y, int width, int height);
+Rgba pixelAt(int x, int y);
 // Level 0 of a texture of the given size, texel (0, 0) first; bytes GL leaves alone stay 0xAA.
 Region textureImage(GLuint name, int width, int height);
 
 // Lit pixels of the whole region, or of a window rectangle inside it.
 int litPixels(const Region& region);
 int litPixels(const Region& region, int x, int y, int width, int height);
+// Pixels of the region whose colour is within the tolerance of (r, g, b) in every channel.
+int countColor(const Region& region, int r, int g, int b, int tolerance = 40);
 
 // Pixels whose colour differs by more than the tolerance in some channel, over the whole of
 // two captures of one rectangle, or over a window rectangle inside both.

@@ -73,11 +73,11 @@ void keepWhitePicture() {
 }
 
 int barPixels(int y, int height) {
-    return countColor(barColumn, y, 1, height, 255, 255, 0);
+    return countColor(capture(barColumn, y, 1, height), 255, 255, 0);
 }
 
 int statusPixels() {
-    return countLit(0, statusRowsBottom, statusRowsWidth, statusRowsHeight);
+    return litPixels(capture(0, statusRowsBottom, statusRowsWidth, statusRowsHeight));
 }
 
 // The width of the windows the viewport test uses.
@@ -168,7 +168,7 @@ TEST_F(FrameTest, LetterboxSqueezesOnlyTheReactionTestIntoTheBand) {
     EXPECT_EQ(barPixels(0, 240), 0);
     EXPECT_EQ(barPixels(560, 240), 0);
     EXPECT_NEAR(barPixels(240, 320), barHeight * 0.4, 2);
-    EXPECT_NEAR(countColor(barColumn, 272, 1, 208, 255, 255, 0), 208, 2);
+    EXPECT_NEAR(countColor(capture(barColumn, 272, 1, 208), 255, 255, 0), 208, 2);
     EXPECT_EQ(statusPixels(), statusWhole);
 
     // The exit fade at half strength darkens above, inside and below the band alike.
@@ -180,9 +180,9 @@ TEST_F(FrameTest, LetterboxSqueezesOnlyTheReactionTestIntoTheBand) {
 
 TEST_F(FrameTest, FrameRateLineAndHelpScreenCoverTheWholeWindowUnderLetterbox) {
     holdFlashBack();
-    auto frameRateLine = [] { return countLit(885, 770, 115, 30); };
+    auto frameRateLine = [] { return litPixels(capture(885, 770, 115, 30)); };
     // Left of the results and right of the graph labels only the help screen draws up here.
-    auto helpTop = [] { return countLit(68, 560, 632, 240); };
+    auto helpTop = [] { return litPixels(capture(68, 560, 632, 240)); };
 
     frameAt(10000);
     EXPECT_EQ(frameRateLine(), 0);
@@ -497,15 +497,15 @@ TEST_F(FrameTest, IntroTitleSlidesFromTopLeftToBottomRightWithoutBecomingTheStat
     textPrinter.setStatusText("Kept status");
     // At 4 s the title's lower-left corner is half way: x 500, 400 px below the top.
     frameAt(4000);
-    EXPECT_GT(countLit(500, 400, 240, 62), 300);
-    EXPECT_EQ(countLit(500, 380, 240, 20), 0);
-    EXPECT_EQ(countLit(380, 400, 119, 62), 0);
+    EXPECT_GT(litPixels(capture(500, 400, 240, 62)), 300);
+    EXPECT_EQ(litPixels(capture(500, 380, 240, 20)), 0);
+    EXPECT_EQ(litPixels(capture(380, 400, 119, 62)), 0);
     EXPECT_STREQ(textPrinter.lastText, "Kept status");
     EXPECT_EQ(textPrinter.rememberLast, 1);
 
     frameAt(6000);
-    EXPECT_GT(countLit(750, 200, 240, 62), 300);
-    EXPECT_EQ(countLit(500, 400, 240, 62), 0);
+    EXPECT_GT(litPixels(capture(750, 200, 240, 62)), 300);
+    EXPECT_EQ(litPixels(capture(500, 400, 240, 62)), 0);
     EXPECT_STREQ(textPrinter.lastText, "Kept status");
 }
 

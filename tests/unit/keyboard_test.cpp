@@ -494,7 +494,7 @@ void keepRedPicture() {
 
 // Pixels still red anywhere in the window.
 int redPixels() {
-    return countColor(0, 0, testWindowWidth, testWindowHeight, 255, 0, 0, 40);
+    return countColor(capture(0, 0, testWindowWidth, testWindowHeight), 255, 0, 0, 40);
 }
 
 TEST_F(ClearRequestTest, AKeyAfterLWithdrawsTheClearOfTheNextFrame) {

@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "tests/support/gl_test.h"
 #include "tests/support/reaction_times.h"
+#include "tests/support/screen.h"
 
 namespace {
 

@@ -140,7 +140,7 @@ TEST_P(HistogramTest, BarsAreHalfABinWideFromATenthOfTheWidthOnTheBaseLine) {
 
     int x12 = barX(12), x13 = barX(13);
     // Bin 12: two counts, two widths high.
-    EXPECT_EQ(countColor(x12, baseLine, barWidth, 2 * barWidth, 255, 255, 0),
+    EXPECT_EQ(countColor(capture(x12, baseLine, barWidth, 2 * barWidth), 255, 255, 0),
               2 * barWidth * barWidth);
     EXPECT_TRUE(isBlack(pixelAt(x12 - 1, baseLine + 5)));
     EXPECT_TRUE(isYellow(pixelAt(x12 + barWidth - 1, baseLine + 2 * barWidth - 1)));
@@ -148,12 +148,13 @@ TEST_P(HistogramTest, BarsAreHalfABinWideFromATenthOfTheWidthOnTheBaseLine) {
     EXPECT_FALSE(isYellow(pixelAt(x12 + 5, baseLine + 2 * barWidth)));
     EXPECT_FALSE(isYellow(pixelAt(x12 + 5, baseLine - 1)));
     // Bin 13: one count, one width high, the next bin a step on.
-    EXPECT_EQ(countColor(x13, baseLine, barWidth, barWidth, 255, 255, 0), barWidth * barWidth);
+    EXPECT_EQ(countColor(capture(x13, baseLine, barWidth, barWidth), 255, 255, 0),
+              barWidth * barWidth);
     EXPECT_FALSE(isYellow(pixelAt(x13 + 5, baseLine + barWidth)));
     EXPECT_TRUE(isBlack(pixelAt(x13 - 1, baseLine + 5)));
     // Nothing between the base line and the bin labels' top edge 5 pixels below it.
-    EXPECT_EQ(countLit(0, baseLine - 5, W, 5), 0);
-    EXPECT_GT(countLit(x12, baseLine - 20, L.binStep, 15), 0);
+    EXPECT_EQ(litPixels(capture(0, baseLine - 5, W, 5)), 0);
+    EXPECT_GT(litPixels(capture(x12, baseLine - 20, L.binStep, 15)), 0);
 }
 
 TEST_P(HistogramTest, ShadowIsOlive3RightAnd2AboveAndAStripForAnEmptyBin) {
@@ -166,11 +167,11 @@ TEST_P(HistogramTest, ShadowIsOlive3RightAnd2AboveAndAStripForAnEmptyBin) {
     int top = baseLine + 2 * barWidth;
     // Right of the bar: a 3-pixel olive band up to 2 pixels above its top.
     const int shadowHeight = 2 * barWidth + shadowRise;
-    EXPECT_EQ(countColor(x + barWidth, baseLine, shadowShift, shadowHeight, 128, 128, 0),
+    EXPECT_EQ(countColor(capture(x + barWidth, baseLine, shadowShift, shadowHeight), 128, 128, 0),
               shadowShift * shadowHeight);
     EXPECT_TRUE(isBlack(pixelAt(x + barWidth + shadowShift, baseLine + 5)));
     // Above the bar: 2 olive rows, starting 3 pixels in from its left edge.
-    EXPECT_EQ(countColor(x + shadowShift, top, barWidth, shadowRise, 128, 128, 0),
+    EXPECT_EQ(countColor(capture(x + shadowShift, top, barWidth, shadowRise), 128, 128, 0),
               barWidth * shadowRise);
     EXPECT_TRUE(isBlack(pixelAt(x + shadowShift - 1, top)));
     EXPECT_TRUE(isBlack(pixelAt(x + 5, top + shadowRise)));
@@ -179,15 +180,16 @@ TEST_P(HistogramTest, ShadowIsOlive3RightAnd2AboveAndAStripForAnEmptyBin) {
     for (int bin = 0; bin < histogramBins; bin++) {
         if (bin == 12) continue;
         int left = barX(bin);
-        EXPECT_EQ(countColor(left + shadowShift, baseLine, barWidth, shadowRise, 128, 128, 0),
-                  barWidth * shadowRise)
+        EXPECT_EQ(
+            countColor(capture(left + shadowShift, baseLine, barWidth, shadowRise), 128, 128, 0),
+            barWidth * shadowRise)
             << "bin " << bin;
-        EXPECT_EQ(countLit(left, baseLine, shadowShift, shadowRise), 0) << "bin " << bin;
-        EXPECT_EQ(countColor(left, baseLine, L.binStep, barWidth, 255, 255, 0), 0)
+        EXPECT_EQ(litPixels(capture(left, baseLine, shadowShift, shadowRise)), 0) << "bin " << bin;
+        EXPECT_EQ(countColor(capture(left, baseLine, L.binStep, barWidth), 255, 255, 0), 0)
             << "bin " << bin;
     }
-    EXPECT_EQ(countLit(barX(histogramBins), baseLine, 100, shadowRise), 0);
-    EXPECT_EQ(countLit(barX(0) - 20, baseLine, 20, shadowRise), 0);
+    EXPECT_EQ(litPixels(capture(barX(histogramBins), baseLine, 100, shadowRise)), 0);
+    EXPECT_EQ(litPixels(capture(barX(0) - 20, baseLine, 20, shadowRise)), 0);
 }
 
 TEST_P(HistogramTest, EachCountAddsABarWidthOfHeightAndSlowTimesGrowNoBar) {
@@ -196,10 +198,10 @@ TEST_P(HistogramTest, EachCountAddsABarWidthOfHeightAndSlowTimesGrowNoBar) {
     score(exactly30);
     engine.drawHistogram();
     int x = barX(3);
-    EXPECT_EQ(countColor(x + 6, L.baseLine, 1, 200, 255, 255, 0), 5 * L.barWidth);
+    EXPECT_EQ(countColor(capture(x + 6, L.baseLine, 1, 200), 255, 255, 0), 5 * L.barWidth);
     // From bin 2 on, clear of the yellow caption above bins 0 and 1.
-    EXPECT_EQ(countColor(barX(2), L.baseLine, barX(histogramBins) - barX(2), 200, 255, 255, 0),
-              5 * L.barWidth * L.barWidth);
+    Region fromBin2 = capture(barX(2), L.baseLine, barX(histogramBins) - barX(2), 200);
+    EXPECT_EQ(countColor(fromBin2, 255, 255, 0), 5 * L.barWidth * L.barWidth);
 }
 
 TEST_P(HistogramTest, CaptionAndBinLabelsAreTheTextsTheyShow) {
@@ -244,11 +246,11 @@ TEST_P(HistoryGraphTest, PointsAreAStepApartFromAnEighthOfTheWidthWithValue13Hal
     // The yellow line joins the points: halfway between the first two, and where the third
     // segment passes 16.
     int halfway = (pointX(0) + pointX(1)) / 2, halfHigh = (graphY(13.0f) + graphY(14.0f)) / 2;
-    EXPECT_GT(countColor(halfway - 2, halfHigh - 2, 5, 5, 255, 255, 0), 0);
+    EXPECT_GT(countColor(capture(halfway - 2, halfHigh - 2, 5, 5), 255, 255, 0), 0);
     int at16 = (int)(pointX(2) + L.pointStep * 0.5f);
-    EXPECT_GT(countColor(at16 - 3, graphY(16.0f) - 3, 6, 6, 255, 255, 0), 0);
+    EXPECT_GT(countColor(capture(at16 - 3, graphY(16.0f) - 3, 6, 6), 255, 255, 0), 0);
     int pastLast = pointX(3) + 8;
-    EXPECT_EQ(countColor(pastLast, boxBottom, W - pastLast, boxHeight, 255, 255, 0), 0);
+    EXPECT_EQ(countColor(capture(pastLast, boxBottom, W - pastLast, boxHeight), 255, 255, 0), 0);
 
     // Thirty steps on, the last point is where the fractional steps add up to.
     for (int i = 4; i < historyLength; i++) recordTime(13.0f);
@@ -260,29 +262,30 @@ TEST_P(HistoryGraphTest, PointsAreAStepApartFromAnEighthOfTheWidthWithValue13Hal
 TEST_P(HistoryGraphTest, OneTimeShowsOneMarkerAndNoLineTwoTimesALine) {
     const int left = boxLeft, bottom = boxBottom, width = boxWidth, height = boxHeight;
     engine.drawHistoryGraph();
-    EXPECT_EQ(countColor(left, bottom, width, height, 255, 0, 0, 120), 0);
+    EXPECT_EQ(countColor(capture(left, bottom, width, height), 255, 0, 0, 120), 0);
 
     recordTime(12.5f);
     beginResultsDrawing();
     engine.drawHistoryGraph();
-    int markerPixels = countColor(left, bottom, width, height, 255, 0, 0, 120);
+    int markerPixels = countColor(capture(left, bottom, width, height), 255, 0, 0, 120);
     EXPECT_GT(markerPixels, 40);
     EXPECT_LT(markerPixels, 145);
-    EXPECT_EQ(countColor(left, bottom, width, height, 255, 255, 0), 0);
+    EXPECT_EQ(countColor(capture(left, bottom, width, height), 255, 255, 0), 0);
     EXPECT_TRUE(isRed(pixelAt(L.graphLeft, graphY(12.5f))));
 
     recordTime(18.5f);
     beginResultsDrawing();
     engine.drawHistoryGraph();
-    EXPECT_GT(countColor(left, bottom, width, height, 255, 255, 0), 50);
-    EXPECT_NEAR(countColor(left, bottom, width, height, 255, 0, 0, 120), 2 * markerPixels, 10);
+    EXPECT_GT(countColor(capture(left, bottom, width, height), 255, 255, 0), 50);
+    EXPECT_NEAR(countColor(capture(left, bottom, width, height), 255, 0, 0, 120),
+                2 * markerPixels, 10);
 }
 
 TEST_P(HistoryGraphTest, SlowTimeMarkerSitsAtTheCapHeight) {
     score(exactly45);
     engine.drawHistoryGraph();
     EXPECT_TRUE(isRed(pixelAt(L.graphLeft, graphY(30.0f))));
-    EXPECT_EQ(countColor(0, 0, W, graphY(30.0f) - 10, 255, 0, 0, 120), 0);
+    EXPECT_EQ(countColor(capture(0, 0, W, graphY(30.0f) - 10), 255, 0, 0, 120), 0);
 }
 
 TEST_P(HistoryGraphTest, MarkersAreUnblendedRedGlowCutByTheAlphaTest) {
@@ -315,7 +318,7 @@ TEST_P(HistoryGraphTest, AfterAnEraseOnlyTheShownPartIsDrawn) {
     EXPECT_TRUE(isRed(pixelAt(pointX(1), graphY(14.5f))));
     EXPECT_TRUE(isBlack(pixelAt(pointX(2), graphY(16.5f))));
     int pastLast = pointX(1) + 8;
-    EXPECT_EQ(countColor(pastLast, boxBottom, W - pastLast, boxHeight, 255, 255, 0), 0);
+    EXPECT_EQ(countColor(capture(pastLast, boxBottom, W - pastLast, boxHeight), 255, 255, 0), 0);
 }
 
 TEST_P(HistoryGraphTest, AxisLabelsSitHalfAStepBelowTheirValues) {
@@ -348,7 +351,7 @@ protected:
         glEnd();
         int row = -1;
         for (int r = y - 2; r <= y + 2; r++)
-            if (countLit(0, r, W, 1) > W / 2) row = r;
+            if (litPixels(capture(0, r, W, 1)) > W / 2) row = r;
         clearToBlack();
         return row;
     }
@@ -364,7 +367,7 @@ TEST_P(AverageLineTest, DottedGreenLineHasOnePixelIn16AtTheAverageHeight) {
     ASSERT_GE(row, height - 1);
     ASSERT_LE(row, height);
     engine.drawAverageLine(12.0f);
-    EXPECT_GT(countColor(0, row, W, 1, 0, 255, 0), 40);
+    EXPECT_GT(countColor(capture(0, row, W, 1), 0, 255, 0), 40);
     int greenRows = 0, dots = 0, first = -1, last = -1;
     bool evenlySpaced = true;
     for (int y = row - 3; y <= row + 3; y++) {
@@ -390,7 +393,7 @@ TEST_P(AverageLineTest, DottedGreenLineHasOnePixelIn16AtTheAverageHeight) {
     EXPECT_LT(lastCentre, L.lineRight);
     EXPECT_GE(lastCentre, L.lineRight - 16);
     EXPECT_NEAR(dots, dotsAcross(), 1);
-    EXPECT_EQ(countLit(0, 0, W, row - 3), 0);
+    EXPECT_EQ(litPixels(capture(0, 0, W, row - 3)), 0);
 }
 
 TEST_P(AverageLineTest, DrawnAtTheAverageBelowThirtyOnlyInTheResults) {
@@ -398,17 +401,17 @@ TEST_P(AverageLineTest, DrawnAtTheAverageBelowThirtyOnlyInTheResults) {
     recordTime(29.98f);  // average 29.99: the line just below the cap
     engine.drawResults();
     int band = graphY(29.99f) - 5;
-    EXPECT_NEAR(countColor(0, band, W, 11, 0, 255, 0), dotsAcross(), 2);
+    EXPECT_NEAR(countColor(capture(0, band, W, 11), 0, 255, 0), dotsAcross(), 2);
 
     engine.eraseLastTime(2.0f);  // average 30.0: no line
     beginResultsDrawing();
     engine.drawResults();
-    EXPECT_EQ(countColor(0, band, W, 11, 0, 255, 0), 0);
+    EXPECT_EQ(countColor(capture(0, band, W, 11), 0, 255, 0), 0);
 
     score(exactly12);  // average 21.0
     beginResultsDrawing();
     engine.drawResults();
-    EXPECT_NEAR(countColor(0, graphY(21.0f) - 3, W, 7, 0, 255, 0), dotsAcross(), 2);
+    EXPECT_NEAR(countColor(capture(0, graphY(21.0f) - 3, W, 7), 0, 255, 0), dotsAcross(), 2);
 }
 
 class ResultsTextTest : public ResultsDisplayTest {
@@ -466,7 +469,7 @@ TEST_P(ResultsTextTest, CountLinesAtThreeQuartersOfTheWidthAndAverage80LeftAreWh
     EXPECT_NE(counts, countLinesAlone("# Tries :   1", "# Early :   1", "# Misses:   1"));
     EXPECT_EQ(average, averageAlone("Average: 12.0 (200 ms)"));
     // Glyph bottom edges 40, 60 and 80 pixels below the top: nothing lower than 80.
-    EXPECT_EQ(countLit(counts.x, counts.y, counts.width, H - 80 - counts.y), 0);
+    EXPECT_EQ(litPixels(capture(counts.x, counts.y, counts.width, H - 80 - counts.y)), 0);
 }
 
 TEST_P(ResultsTextTest, BeforeTheFirstTimeZerosAndNoAverage) {
@@ -477,9 +480,9 @@ TEST_P(ResultsTextTest, BeforeTheFirstTimeZerosAndNoAverage) {
     Region average = averageLine();
     EXPECT_EQ(litPixels(average), 0);
     // No dotted line, no markers, no graph line.
-    EXPECT_EQ(countColor(boxLeft, boxBottom, boxWidth, H / 2 - 50, 0, 255, 0), 0);
-    EXPECT_EQ(countColor(boxLeft, boxBottom, boxWidth, boxHeight, 255, 0, 0, 120), 0);
-    EXPECT_EQ(countColor(boxLeft, boxBottom, boxWidth, boxHeight, 255, 255, 0), 0);
+    EXPECT_EQ(countColor(capture(boxLeft, boxBottom, boxWidth, H / 2 - 50), 0, 255, 0), 0);
+    EXPECT_EQ(countColor(capture(boxLeft, boxBottom, boxWidth, boxHeight), 255, 0, 0, 120), 0);
+    EXPECT_EQ(countColor(capture(boxLeft, boxBottom, boxWidth, boxHeight), 255, 255, 0), 0);
     EXPECT_EQ(time, timeAlone("Time: 0.0 (  0 ms)"));
     EXPECT_EQ(counts, countLinesAlone("# Tries :   0", "# Early :   1", "# Misses:   0"));
 }
@@ -597,7 +600,7 @@ TEST_P(DrawingStateTest, AFrameAtTenSecondsShowsTheResults) {
     frameAt(10000);
     EXPECT_EQ(engine.viewWidth, W);
     EXPECT_EQ(engine.viewHeight, H);
-    EXPECT_EQ(countColor(barX(12), L.baseLine, L.barWidth, L.barWidth, 255, 255, 0),
+    EXPECT_EQ(countColor(capture(barX(12), L.baseLine, L.barWidth, L.barWidth), 255, 255, 0),
               L.barWidth * L.barWidth);
     EXPECT_TRUE(isRed(pixelAt(L.graphLeft, graphY(12.0f))));
     Region time = capture(L.timeX - 10, H - L.timeY - 10, 400, 60);

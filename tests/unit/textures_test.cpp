@@ -292,8 +292,8 @@ TEST_F(TextureTest, StartUpLoadsFontBmpAsEntryZeroAndTheGlowAsEntryOne) {
     // So an "L" 20 by 40 from (100, 700) shows nothing of the "M" beside it right of its stem.
     beginScreenOverlay();
     textPrinter.printText("L", 100, 100, 40);
-    EXPECT_GT(countLit(100, 716, 12, 24), 40);
-    EXPECT_EQ(countLit(112, 716, 16, 24), 0);
+    EXPECT_GT(litPixels(capture(100, 716, 12, 24)), 40);
+    EXPECT_EQ(litPixels(capture(112, 716, 16, 24)), 0);
 }
 
 TEST_F(TextureTest, GlowTexelsFallFrom255AtTheCentreToZeroAt64) {
