@@ -3,18 +3,7 @@
 
 #include <X11/keysym.h>
 
-// Beside FontFile, in its namespace, for GoogleTest's parameter printing and the test names.
-void PrintTo(FontFile font, std::ostream* out) {
-    static const char* const names[] = {"Good",       "Missing",    "Empty", "OneByte",
-                                        "Header54",   "Zeros49206", "Random10MB",
-                                        "Png",        "Folder",     "Unreadable"};
-    *out << names[(int)font];
-}
-
 namespace {
-
-constexpr int pageDownPresses = 10;  // main speed 3 s x 0.9^10: waits of about 1 to 2 s
-constexpr int oneCountHigh = 17;
 
 class BadFontE2e : public E2eTest, public ::testing::WithParamInterface<FontFile> {};
 
@@ -23,7 +12,7 @@ TEST_P(BadFontE2e, StartsScoresAClickAndEndsWithStatusZero) {
     ASSERT_FALSE(HasFatalFailure());
     // A wait from now, in case a slow start has used most of the first; then shorter waits from
     // the next one on, which an early click starts at once.
-    waitUntilSinceWindow(2.05);
+    waitPastFadeIn(0.05);
     character('r');
     for (int i = 0; i < pageDownPresses; i++) key(XK_Next);
     ASSERT_TRUE(clickUntil([&] { return glowIs(isRed); }, responseSeconds)) << "no red glow";

@@ -13,28 +13,32 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/font_files.h"
 #include "tests/support/desktop.h"
+#include "tests/support/process.h"
+#include "tests/support/x_client.h"
+#include "tests/support/x_server.h"
 
 constexpr int screenWidth = 1280;
 constexpr int screenHeight = 720;
 // How long the screen may take to show the effect of an input. Generous: frames slow down when
 // tests run side by side, and a wait that succeeds returns at once.
 constexpr double responseSeconds = 3.0;
+constexpr double fadeInSeconds = 2.0;  // the start-up fade-in; the quick exit acts after it
+constexpr int windowedSize = 600;      // F's window, 600 by 600
+constexpr int pageDownPresses = 10;    // main speed 3 s x 0.9^10: waits of about 1 to 2 s
+constexpr int oneCountHigh = 17;       // a bar grows by its width, 17 pixels on a 1280-wide screen
+constexpr int menuEntries = 9;
+constexpr int menuExitEntry = 8;
 
-struct Pixel {
-    int r, g, b;
-};
 int brightness(Pixel p);
+bool isLit(Pixel p);  // bright enough to be part of a glyph
 bool isWhite(Pixel p);
 bool isRed(Pixel p);
 bool isGreen(Pixel p);
 bool isYellow(Pixel p);
 bool isMarkerRed(Pixel p);  // the graph's glow dots, red fading to black
 bool isDark(Pixel p);
-
-struct Rect {
-    int x, y, width, height;
-};
 
 // Where Snapwit draws on a 1280 by 720 screen (y from the top).
 namespace layout {
@@ -45,6 +49,7 @@ constexpr int glowPoints[][2] = {{600, 400}, {530, 400}, {670, 440}, {600, 460},
 constexpr Rect glowSamples{530, 400, 141, 61};
 constexpr Rect countLines{955, 18, 140, 64};    // "# Tries", "# Early", "# Misses" from x = 0.75 W
 constexpr Rect leftOfCountLines{900, 18, 52, 64};
+constexpr Rect rightOfCountLines{1100, 18, 180, 64};  // nothing is drawn there
 constexpr Rect triesNumber{1040, 22, 56, 17};
 constexpr Rect earlyNumber{1040, 42, 56, 17};
 constexpr Rect missesNumber{1040, 62, 56, 17};
@@ -68,33 +73,25 @@ public:
     Pixel at(int x, int y) const;  // screen coordinates
     int count(const std::function<bool(Pixel)>& test) const;
     int maxBrightness() const;
-    int lit() const;  // pixels bright enough to be part of a glyph
+    int lit() const;  // isLit pixels
     std::vector<bool> litMask() const;
 };
 
 // How many pixels differ between the lit patterns of two pictures of the same rectangle.
 int maskDifference(const Picture& a, const Picture& b);
 
-// How font.bmp is prepared in the scratch folder.
-enum class FontFile {
-    good,          // the build's sheet
-    missing,
-    empty,
-    oneByte,
-    headerOnly,    // 54 bytes
-    zeros,         // exactly 49,206 bytes of zeros
-    random10MB,
-    png,
-    folder,
-    unreadable,    // the good sheet with no read permission
-};
+// How a line of text is drawn, told from its lit pixels: glyph strokes light a small share of
+// it; without a usable sheet, or from one of whole white cells, every character is a solid block.
+bool drawnAsText(int lit);
+bool drawnAsBlocks(int lit);
 
 class E2eTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Prepares font.bmp and starts snapwit in the scratch folder; returns once its window exists.
+    // Prepares font.bmp in the working folder (the scratch folder unless set) and starts snapwit
+    // there; returns once its window exists.
     void startSnapwit(FontFile font = FontFile::good);
 
     // Time since the spawn (an upper bound of the program's clock) and since its window appeared
@@ -102,6 +99,7 @@ protected:
     double sinceSpawn() const;
     double sinceWindow() const;
     void waitUntilSinceWindow(double seconds);
+    void waitPastFadeIn(double margin = 0.1);  // until fadeInSeconds + margin since the window
 
     // Polls the condition until it holds or the timeout passes; never sleeps longer than needed.
     bool waitFor(const std::function<bool()>& condition, double timeoutSeconds, int pollMs = 2);
@@ -118,6 +116,9 @@ protected:
     void button(int number, bool down);
     // Holds the left button until the condition shows on screen (at least 40 ms); false on timeout.
     bool clickUntil(const std::function<bool()>& seen, double timeoutSeconds);
+    // Opens the menu with a right press at (x, y) and picks an entry with the left button once the
+    // menu has drawn itself; `placed`, when given, gets where the menu opened.
+    void pickMenuEntry(int entry, int x, int y, Rect* placed = nullptr);
 
     // Reaction-test shortcuts.
     // True when every glow point has the colour.
@@ -149,9 +150,10 @@ protected:
 
     std::string extraAsanOptions;  // appended to the child's ASAN_OPTIONS, each after a colon
     // Another way to start the program (wine and the .exe, say) than the built binary, found on
-    // the PATH, and entries for its environment.
+    // the PATH, and entries for its environment; another working folder than the scratch one.
     std::vector<std::string> command;
     std::vector<std::string> extraEnvironment;
+    std::string workingFolder;
 
     Display* display = nullptr;
     Window snapwitWindow = 0;
@@ -159,10 +161,8 @@ protected:
     std::string scratch;
 
 private:
-    void startXServer();
-    void writeFont(FontFile font);
-    pid_t xvfbPid = -1;
-    std::string displayName;
+    void expectEndedWithZero(bool ended, int status);
+    XServer server;
     Desktop desktop;
     std::chrono::steady_clock::time_point spawnTime, windowTime;
     bool exited = false;
@@ -175,6 +175,3 @@ protected:
     void SetUp() override;
 };
 std::string desktopName(const ::testing::TestParamInfo<const char*>& info);
-
-// Reads a file whole; empty when it cannot be read.
-std::string readFile(const std::string& path);

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int windowedSize = 600;
 constexpr double fadeOutSeconds = 2.0;
 // Each F11 takes 5 % off the blanking: from 0.75 down to about 0.06, where a trail takes about a
 // second to fade, long enough to be seen on its way at a few frames a second.
@@ -73,7 +72,7 @@ TEST_P(FullScreenKeyE2e, FTogglesBetweenFullScreenAndA600By600WindowWithThePoint
     moveTo(x + windowedSize / 2, y + windowedSize / 2);
     EXPECT_TRUE(waitFor([&] { return !cursorIsInvisible(); }, 2.0, 5)) << "no arrow in the window";
     // The results follow the new width: the count lines now start at x = 450 in the window.
-    waitUntilSinceWindow(2.1);
+    waitPastFadeIn();
     EXPECT_TRUE(
         waitFor([&] { return grab(Rect{x + 450, y + 18, 120, 64}).lit() > 200; }, responseSeconds));
 
@@ -109,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(Desktops, FullScreenKeyE2e, ::testing::Values("bare", "
 
 TEST_F(KeysE2e, CShowsAndHidesTheFrameRateLineAtTheTopRight) {
     startSnapwit();
-    waitUntilSinceWindow(2.1);
+    waitPastFadeIn();
     EXPECT_EQ(grab(layout::frameRateLine).lit(), 0);
     character('c');
     EXPECT_TRUE(waitFor([&] { return grab(layout::frameRateLine).lit() > 100; }, responseSeconds))
@@ -122,7 +121,7 @@ TEST_F(KeysE2e, CShowsAndHidesTheFrameRateLineAtTheTopRight) {
 
 TEST_F(KeysE2e, F11AndTheSpaceBarTurnClearingIntoFadingTrails) {
     startSnapwit();
-    waitUntilSinceWindow(2.05);
+    waitPastFadeIn(0.05);
     // Early clicks keep restarting the wait, so no white flash comes in between; r starts the
     // first, in case a slow start has used most of the first wait.
     character('r');
@@ -138,7 +137,7 @@ TEST_F(KeysE2e, F11AndTheSpaceBarTurnClearingIntoFadingTrails) {
 
 TEST_F(KeysE2e, QuestionMarkShowsTheHelpScreenAndSlashHidesIt) {
     startSnapwit();
-    waitUntilSinceWindow(2.2);
+    waitPastFadeIn(0.2);
     EXPECT_EQ(grabQuiet(layout::helpText).lit(), 0);
     character('?');
     EXPECT_TRUE(waitFor([&] { return grabQuiet(layout::helpText).lit() > 500; }, responseSeconds))
@@ -155,7 +154,7 @@ class ExitKeyE2e : public E2eTest, public ::testing::WithParamInterface<const ch
 
 TEST_P(ExitKeyE2e, OnePressFadesToBlackThenEndsWithStatusZeroAfterTwoSeconds) {
     startSnapwit();
-    waitUntilSinceWindow(2.2);
+    waitPastFadeIn(0.2);
     ASSERT_GE(grab(layout::countLines).maxBrightness(), 240);
     key(XStringToKeysym(GetParam()));
     auto pressed = std::chrono::steady_clock::now();
@@ -183,7 +182,7 @@ TEST_P(ExitKeyE2e, OnePressFadesToBlackThenEndsWithStatusZeroAfterTwoSeconds) {
 
 TEST_P(ExitKeyE2e, TwoPressesEndAtOnceWithStatusZero) {
     startSnapwit();
-    waitUntilSinceWindow(2.2);
+    waitPastFadeIn(0.2);
     key(XStringToKeysym(GetParam()));
     key(XStringToKeysym(GetParam()));
     auto pressed = std::chrono::steady_clock::now();

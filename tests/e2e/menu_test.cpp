@@ -5,10 +5,8 @@
 
 namespace {
 
-constexpr int menuEntries = 9;
 constexpr int entryToggleFps = 0;
 constexpr int entryHelp = 7;
-constexpr int entryExit = 8;
 constexpr int openAtX = 300;
 constexpr int openAtY = 300;
 
@@ -17,33 +15,17 @@ protected:
     // Opens the menu with a right press at (x, y) and picks an entry with the left button;
     // the menu's place is checked against the press.
     void pick(int entry, int x = openAtX, int y = openAtY) {
-        moveTo(x, y);
-        button(3, true);
-        Window menu = 0;
-        bool opened = waitFor([&] { return (menu = findMenuWindow()) != 0; }, 3.0, 5);
-        button(3, false);
-        ASSERT_TRUE(opened) << "no menu window";
-        XWindowAttributes area;
-        ASSERT_TRUE(XGetWindowAttributes(display, menu, &area));
+        Rect area{-1, -1, 0, 0};
+        pickMenuEntry(entry, x, y, &area);
         EXPECT_NEAR(area.x, x, 2);
         EXPECT_NEAR(area.y, y, 2);
-        ASSERT_GT(area.height, menuEntries * 10);
-
-        // The menu draws itself once the pointer moves over it.
-        int entryY = area.y + area.height * (2 * entry + 1) / (2 * menuEntries);
-        moveTo(area.x + area.width / 2, entryY);
-        Rect menuArea{area.x, area.y, area.width, area.height};
-        EXPECT_TRUE(waitFor([&] { return grab(menuArea).lit() > 200; }, 3.0, 5))
-            << "the menu stays black";
-        button(1, true);
-        button(1, false);
-        EXPECT_TRUE(waitFor([&] { return findMenuWindow() == 0; }, 3.0, 5)) << "the menu stays";
+        EXPECT_GT(area.height, menuEntries * 10);
     }
 };
 
 TEST_F(MenuE2e, RightPressOpensTheMenuAtThePointerAndHelpAndFpsEntriesShowTheirText) {
     startSnapwit();
-    waitUntilSinceWindow(2.2);
+    waitPastFadeIn(0.2);
     EXPECT_EQ(grabQuiet(layout::helpText).lit(), 0);
     EXPECT_EQ(grab(layout::frameRateLine).lit(), 0);
 
@@ -58,8 +40,8 @@ TEST_F(MenuE2e, RightPressOpensTheMenuAtThePointerAndHelpAndFpsEntriesShowTheirT
 
 TEST_F(MenuE2e, ExitEntryFadesOutAndEndsWithStatusZero) {
     startSnapwit();
-    waitUntilSinceWindow(2.1);
-    pick(entryExit);
+    waitPastFadeIn();
+    pick(menuExitEntry);
     auto picked = std::chrono::steady_clock::now();
     auto sincePick = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - picked).count();

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int oneCountHigh = 17;  // a bar grows by its width, 17 pixels on a 1280-wide screen
 constexpr int firstBinX = 128;    // bins 34 pixels apart from a tenth of the width
 constexpr int binStep = 34;
 constexpr double graphFirstX = 160.0;   // the graph's points start at an eighth of the width
@@ -74,7 +73,7 @@ protected:
 
 TEST_F(ReactionE2e, FlashShowsAtTheCentreBetween3And6SecondsAndAClickCountsOnce) {
     startSnapwit();
-    waitUntilSinceWindow(2.1);
+    waitPastFadeIn();
     rememberCounts();
     EXPECT_EQ(yellowInBars(), 0);
     EXPECT_EQ(redMarkerPixels(), 0);
@@ -128,7 +127,7 @@ TEST_F(ReactionE2e, FlashShowsAtTheCentreBetween3And6SecondsAndAClickCountsOnce)
 
 TEST_F(ReactionE2e, EarlyClickGlowsRedAndRestartsTheWaitAndAnUnclickedFlashIsAMiss) {
     startSnapwit();
-    waitUntilSinceWindow(2.05);
+    waitPastFadeIn(0.05);
     character('r');  // a wait from now, in case a slow start has used most of the first
     rememberCounts();
     ASSERT_TRUE(clickUntil([&] { return glowIsRed(); }, responseSeconds)) << "no red glow";
@@ -159,7 +158,7 @@ TEST_F(ReactionE2e, EarlyClickGlowsRedAndRestartsTheWaitAndAnUnclickedFlashIsAMi
 
 TEST_F(ReactionE2e, EraseRemovesTheOnlyTimeAndResetStartsAFreshRoundWithoutTheGreeting) {
     startSnapwit();
-    waitUntilSinceWindow(2.1);
+    waitPastFadeIn();
     rememberCounts();
     clickNextFlash(8.0);
     if (HasFatalFailure()) return;

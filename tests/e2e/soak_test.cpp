@@ -16,8 +16,6 @@ namespace {
 
 constexpr double stormSeconds = 62.0;
 constexpr double probeEverySeconds = 10.0;
-constexpr int menuEntries = 9;
-constexpr int exitEntry = 8;
 constexpr unsigned defaultSeed = 20240607;
 
 struct KeyStroke {
@@ -94,21 +92,7 @@ protected:
         restoreFullSize();
         // freeglut opens no menu for a press at window x or y 0.
         int x = uniform(1, screenWidth - 200), y = uniform(1, screenHeight - 260);
-        moveTo(x, y);
-        button(3, true);
-        Window menu = 0;
-        bool opened = waitFor([&] { return (menu = findMenuWindow()) != 0; }, responseSeconds, 5);
-        button(3, false);
-        ASSERT_TRUE(opened) << "no menu at " << x << "," << y;
-        XWindowAttributes area;
-        ASSERT_TRUE(XGetWindowAttributes(display, menu, &area));
-        int entry = uniform(0, exitEntry - 1);
-        moveTo(area.x + area.width / 2, area.y + area.height * (2 * entry + 1) / (2 * menuEntries));
-        Rect menuArea{area.x, area.y, area.width, area.height};
-        EXPECT_TRUE(waitFor([&] { return grab(menuArea).lit() > 200; }, responseSeconds, 5));
-        button(1, true);
-        button(1, false);
-        EXPECT_TRUE(waitFor([&] { return findMenuWindow() == 0; }, responseSeconds, 5));
+        pickMenuEntry(uniform(0, menuExitEntry - 1), x, y);
     }
 
     void resizeRandomly() {

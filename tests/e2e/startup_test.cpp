@@ -70,7 +70,7 @@ TEST_F(StartupE2e, FadesInOverTwoSecondsThenShowsTheCountLinesInWhite) {
         << "first seen " << firstSeen << " s after the spawn";
 
     // Quiet pictures: past 3 s a flash may light the left of the count lines.
-    waitUntilSinceWindow(2.2);
+    waitPastFadeIn(0.2);
     Picture lines = grabQuiet(layout::countLines);
     EXPECT_GE(lines.maxBrightness(), 240);
     EXPECT_GT(lines.lit(), 200);
