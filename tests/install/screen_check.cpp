@@ -1,4 +1,4 @@
-// screen_check: reads the pictures the package test looks at.
+// screen_check: reads the pictures the package test and tools/record_screenshot.sh look at.
 //
 //   screen_check lit SHOT.xwd LEFT TOP RIGHT BOTTOM   prints how many pixels of the box are lit (whitish)
 //   screen_check icon ICON.png SIZE                   checks the icon; prints what is wrong, if anything
