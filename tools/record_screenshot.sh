@@ -3,7 +3,7 @@
 # X server, makes one early click, then watches for flashes and clicks each one it sees until
 # enough times are recorded, presses Page Up for a status message and saves the screen as a PNG.
 # It builds nothing: give it a build folder made with the tests on (the default), which holds
-# snapwit, font.bmp and the screen checker of the package test. Needs xvfb-run, xdotool, xwd and
+# snapwit, font.bmp and the screen checker of the package test. Needs Xvfb, xdotool, xwd and
 # ImageMagick's convert.
 #
 #   tools/record_screenshot.sh BUILD_DIR [OUT.png] [TIMES]     OUT defaults to docs/screenshot.png
@@ -16,13 +16,26 @@ if [ "${1:-}" != --session ]; then
     out=${2:-$top/docs/screenshot.png}
     mkdir -p "$(dirname "$out")"
     out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
-    exec xvfb-run -a -s "-screen 0 1280x720x24" sh "$0" --session "$build" "$out" "${3:-8}"
+    exec sh "$0" --session "$build" "$out" "${3:-8}"
 fi
 
 build=$2 out=$3 wanted=$4
 checker=$build/tests/install/screen_check
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# A private X server, started as the tests start theirs: -displayfd names a free display once the
+# server is ready, with no race for a number; -noreset keeps it up between clients.
+Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>"$work/display" \
+    2>"$work/xvfb.log" &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
+waited=0
+until [ -s "$work/display" ] || [ "$waited" -ge 150 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+done
+[ -s "$work/display" ] || { cat "$work/xvfb.log" >&2; echo "record_screenshot: Xvfb did not start" >&2; exit 1; }
+DISPLAY=:$(head -n 1 "$work/display")
+export DISPLAY
 
 # A held press: Snapwit scores a press that a frame sees, and a bare click can fall between frames.
 press() {
