@@ -64,8 +64,13 @@ void fillWindow(float red, float green, float blue) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 }
 
+bool isColor(Rgba p, int r, int g, int b, int tolerance) {
+    return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
+           std::abs(p.b - b) <= tolerance;
+}
+
 bool isBlack(Rgba p, int tolerance) {
-    return p.r <= tolerance && p.g <= tolerance && p.b <= tolerance;
+    return isColor(p, 0, 0, 0, tolerance);
 }
 
 Region capture(int x, int y, int width, int height) {
@@ -108,12 +113,9 @@ int litPixels(const Region& region, int x, int y, int width, int height) {
 
 int countColor(const Region& region, int r, int g, int b, int tolerance) {
     int count = 0;
-    for (size_t i = 0; i < region.rgba.size(); i += 4) {
-        const unsigned char* p = &region.rgba[i];
-        if (std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
-            std::abs(p[2] - b) <= tolerance)
-            count++;
-    }
+    for (int py = region.y; py < region.y + region.height; py++)
+        for (int px = region.x; px < region.x + region.width; px++)
+            if (isColor(region.pixel(px, py), r, g, b, tolerance)) count++;
     return count;
 }
 

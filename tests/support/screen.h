@@ -10,6 +10,8 @@
 struct Rgba {
     int r, g, b, a;
 };
+// Within the tolerance of (r, g, b) in every channel.
+bool isColor(Rgba p, int r, int g, int b, int tolerance = 40);
 bool isBlack(Rgba p, int tolerance = 8);
 
 // A rectangle of RGBA pixels, bottom row first, addressed in the coordinates it was read from.

@@ -56,10 +56,6 @@ void PrintTo(const Layout& layout, std::ostream* out) {
 }
 
 // Colour tests for single pixels.
-bool isColor(Rgba p, int r, int g, int b, int tolerance = 40) {
-    return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
-           std::abs(p.b - b) <= tolerance;
-}
 bool isYellow(Rgba p) { return isColor(p, 255, 255, 0); }
 bool isRed(Rgba p) { return p.r > 200 && p.g < 40 && p.b < 40; }
 
