@@ -18,8 +18,6 @@ namespace {
 constexpr double serverStartSeconds = 15.0;
 constexpr double windowAppearSeconds = 20.0;
 constexpr double killWaitSeconds = 5.0;
-constexpr int litThreshold = 96;
-constexpr int whiteThreshold = 180;
 constexpr int minimumHoldMs = 40;
 // Lit pixels of a line of text (the count lines, the status line): glyphs light about 300 of
 // either, solid blocks thousands.
@@ -37,15 +35,6 @@ bool containsAny(const std::string& text, std::initializer_list<const char*> nee
 }  // namespace
 
 // Colour tests for what Snapwit draws; thresholds leave room for filtering and blending.
-int brightness(Pixel p) {
-    return std::max(p.r, std::max(p.g, p.b));
-}
-bool isLit(Pixel p) {
-    return brightness(p) > litThreshold;
-}
-bool isWhite(Pixel p) {
-    return p.r > whiteThreshold && p.g > whiteThreshold && p.b > whiteThreshold;
-}
 bool isRed(Pixel p) {
     return p.r > 180 && p.g < 60 && p.b < 60;
 }

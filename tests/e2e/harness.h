@@ -31,9 +31,7 @@ constexpr int oneCountHigh = 17;       // a bar grows by its width, 17 pixels on
 constexpr int menuEntries = 9;
 constexpr int menuExitEntry = 8;
 
-int brightness(Pixel p);
-bool isLit(Pixel p);  // bright enough to be part of a glyph
-bool isWhite(Pixel p);
+// Colours besides x_client.h's lit and white.
 bool isRed(Pixel p);
 bool isGreen(Pixel p);
 bool isYellow(Pixel p);

@@ -5,12 +5,15 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "tests/support/process.h"
 
 namespace {
 
+constexpr int litThreshold = 96;
+constexpr int whiteThreshold = 180;
 constexpr int connectPollMs = 20;
 constexpr int frameDepth = 3;  // window managers put the program's window a few frames deep
 int lastErrorCode = Success;
@@ -42,6 +45,18 @@ Window findSnapwitWindowBelow(Display* display, Window parent, int depth) {
 }
 
 }  // namespace
+
+int brightness(Pixel p) {
+    return std::max(p.r, std::max(p.g, p.b));
+}
+
+bool isLit(Pixel p) {
+    return brightness(p) > litThreshold;
+}
+
+bool isWhite(Pixel p) {
+    return p.r > whiteThreshold && p.g > whiteThreshold && p.b > whiteThreshold;
+}
 
 Display* connectTo(const std::string& name, double timeoutSeconds) {
     trapXErrors();

@@ -12,6 +12,12 @@ struct Pixel {
     int r, g, b;
 };
 
+// The measuring code's brightness rules: lit, bright enough to be part of a glyph; white, every
+// channel high, as the flash is and the yellow graph line and the red markers are not.
+int brightness(Pixel p);  // the brightest channel
+bool isLit(Pixel p);
+bool isWhite(Pixel p);
+
 struct Rect {
     int x, y, width, height;
 };
