@@ -1,6 +1,7 @@
 // A private X server for each test or measurement: started from a command that is told where to
 // write its display number (-displayfd), so that no display number is raced for. Xvfb is the
-// usual command; Xorg with a configuration takes -displayfd the same way.
+// usual command; Xorg with a configuration takes -displayfd the same way. A Wayland compositor's
+// Xwayland, which names no display through a descriptor, would fill the same XServer after a wait.
 #pragma once
 
 #include <sys/types.h>
