@@ -1,7 +1,6 @@
 #include "tests/e2e/harness.h"
 
 #include <X11/Xatom.h>
-#include <X11/keysym.h>
 #include <X11/extensions/Xfixes.h>
 #include <pwd.h>
 #include <signal.h>
