@@ -1,7 +1,8 @@
 // accuracy_robot: how far a recorded reaction time is from the true one, measured from outside.
 //
-//   accuracy_robot [--desktop NAME] [--vsync LIBRARY] PROGRAM FONT_BMP WIDTH HEIGHT
-//                  [FLASHES [DELAY_MS [POLL_SLEEP_US]]]
+//   accuracy_robot [--desktop NAME] [--vsync LIBRARY] [--records FILE] PROGRAM FONT_BMP
+//                  WIDTH HEIGHT [FLASHES [DELAY_MS [POLL_SLEEP_US]]]
+//   accuracy_robot --analyse FILE
 //
 // Starts its own Xvfb screen of WIDTH by HEIGHT, the desktop NAME on it (tests/support/desktop.h;
 // default "bare", no window manager), then PROGRAM (the recording build of Snapwit) in a scratch
@@ -14,36 +15,39 @@
 // can be split into where its error comes from. Both sides read CLOCK_MONOTONIC (a program under
 // Wine reads CLOCK_MONOTONIC_RAW: its records are moved onto the robot's clock). The robot reads
 // the root window, which holds what a compositor painted, so a compositor's delay is measured too.
+// Both sides' records go to one file (bench/accuracy_records.h), kept as FILE when --records names
+// it; --analyse prints again what the records alone tell of such a file, without running anything.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xcomposite.h>
 #include <X11/keysym.h>
-#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "bench/accuracy_analysis.h"
+#include "bench/accuracy_records.h"
+#include "bench/accuracy_report.h"
+#include "bench/cpu_use.h"
+#include "bench/robot_clock.h"
+#include "bench/statistics.h"
 #include "tests/support/desktop.h"
 #include "tests/support/snapwit_window.h"
 
@@ -51,8 +55,6 @@ extern char** environ;
 
 namespace {
 
-constexpr std::int64_t nsPerMs = 1000000;
-constexpr std::int64_t nsPerSecond = 1000000000;
 constexpr int defaultFlashes = 40;
 constexpr double defaultDelayMs = 200.0;
 // With 1 ms the poll that showed a flash waited far longer for the X server's answer (1.6 ms
@@ -71,90 +73,14 @@ constexpr double flashTimeoutSeconds = 15.0;
 constexpr double runSecondsPerFlash = 5.0;  // the whole run's bound, besides the warm-up
 constexpr double exitSeconds = 5.0;
 constexpr double lastScoreSettleMs = 300.0;
-constexpr double flashShowsMs = 100.0;      // the white glow lasts 0.1 s of program time
-constexpr double flashPairSlackMs = 50.0;
-constexpr double msPerSixtieth = 16.66666;  // as the program shows its times
 constexpr double refreshMs = 1000.0 / 60;   // the refresh period the presses are spread over
 constexpr int delaySteps = 8;               // the default 40 flashes and 24 are whole cycles
-
-// --- clock -------------------------------------------------------------------------------------
-
-// Nanoseconds on the monotonic clock, the one the program's steady_clock reads.
-std::int64_t now() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return (std::int64_t)t.tv_sec * nsPerSecond + t.tv_nsec;
-}
-
-// How far the robot's clock is ahead of the program's: nothing, unless SNAPWIT_PROGRAM_CLOCK=raw
-// says the program reads CLOCK_MONOTONIC_RAW (Wine's QueryPerformanceCounter), from which NTP's
-// corrections have moved CLOCK_MONOTONIC by a near-constant offset.
-std::int64_t programClockOffset() {
-    const char* clock = std::getenv("SNAPWIT_PROGRAM_CLOCK");
-    if (clock == nullptr || std::strcmp(clock, "raw") != 0) return 0;
-    timespec raw;
-    clock_gettime(CLOCK_MONOTONIC_RAW, &raw);
-    return now() - ((std::int64_t)raw.tv_sec * nsPerSecond + raw.tv_nsec);
-}
-
-// Sleeps until an absolute monotonic time, however many signals interrupt it.
-void sleepUntil(std::int64_t when) {
-    timespec t{(time_t)(when / nsPerSecond), (long)(when % nsPerSecond)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
-    }
-}
-
-// Sleeps for a span from now.
-void sleepFor(std::int64_t ns) {
-    sleepUntil(now() + ns);
-}
-
-// Seconds as nanoseconds.
-std::int64_t fromSeconds(double seconds) {
-    return (std::int64_t)(seconds * nsPerSecond);
-}
-
-// Nanoseconds as milliseconds.
-double toMs(std::int64_t ns) {
-    return ns / (double)nsPerMs;
-}
-
-// --- statistics --------------------------------------------------------------------------------
-
-struct Summary {
-    int count = 0;
-    double mean = 0, sd = 0, min = 0, max = 0, median = 0;
-};
-
-// Mean, sample standard deviation, extremes and median of a list.
-Summary summarize(std::vector<double> values) {
-    Summary s;
-    s.count = (int)values.size();
-    if (values.empty()) return s;
-    std::sort(values.begin(), values.end());
-    double sum = 0;
-    for (double v : values) sum += v;
-    s.mean = sum / s.count;
-    double squares = 0;
-    for (double v : values) squares += (v - s.mean) * (v - s.mean);
-    s.sd = s.count > 1 ? std::sqrt(squares / (s.count - 1)) : 0.0;
-    s.min = values.front();
-    s.max = values.back();
-    int mid = s.count / 2;
-    s.median = s.count % 2 ? values[mid] : 0.5 * (values[mid - 1] + values[mid]);
-    return s;
-}
-
-// One line of a breakdown table, in milliseconds.
-void printRow(const char* label, const Summary& s) {
-    std::printf("  %-50s %7.2f %6.2f %7.2f %7.2f %7.2f\n", label, s.mean, s.sd, s.min, s.max,
-                s.median);
-}
 
 // --- processes ---------------------------------------------------------------------------------
 
 struct Run {
     std::string scratch;
+    std::string records;  // both sides' records; in the scratch folder unless --records names it
     std::string desktopName = "bare";
     std::string vsyncLibrary;  // preloaded into the program when not empty
     Desktop desktop;
@@ -247,10 +173,10 @@ void startDesktopFor(Run& run, const std::string& displayName) {
         fail(run, error.c_str());
 }
 
-// Starts the program in the scratch folder on the robot's display, its records in the folder.
+// Starts the program in the scratch folder on the robot's display, writing the records file.
 void startProgram(Run& run, const char* binary, const std::string& displayName) {
     std::string display = "DISPLAY=" + displayName;
-    std::string records = "SNAPWIT_RECORDS=" + run.scratch + "/records.txt";
+    std::string records = "SNAPWIT_RECORDS=" + run.records;
     std::string preload = "LD_PRELOAD=" + run.vsyncLibrary;
     std::vector<char*> environment;
     for (char** entry = environ; *entry; entry++)
@@ -415,19 +341,9 @@ std::int64_t pollUntil(Run& run, Poller& poller, bool white, double timeoutSecon
 
 // --- the test, taken ---------------------------------------------------------------------------
 
-struct Press {
-    std::int64_t asked;  // the robot sent the poll that showed the flash
-    std::int64_t seen;   // its answer came
-    std::int64_t delay;  // this press's delay
-    std::int64_t due;    // seen + delay
-    std::int64_t sent;   // the press had been flushed to the server
-};
-
 struct Session {
     std::int64_t watching = 0;  // from here on every flash should have been seen
     std::vector<Press> presses;
-    bool compositedFirst = false;  // the window went through a compositor when watching began
-    bool compositedLast = false;   // and after the last press
 };
 
 // The delay of the press after flash I: DELAY_MS plus the middle of one of delaySteps equal
@@ -479,364 +395,6 @@ bool endProgram(Run& run) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// --- the program's records ---------------------------------------------------------------------
-
-struct Event {
-    std::int64_t start, end;  // the frame's start, and its end after the swap
-    double value;             // seconds of a flash, sixtieths of a score
-};
-
-struct Records {
-    std::vector<Event> flashes, moves, scores, earlies, misses;
-    std::vector<std::int64_t> frames;
-};
-
-// Reads the lines the recording build wrote, its clock moved onto the robot's. Words are split at
-// any white space, so the Windows build's line ends (\r\n, written in text mode) read the same.
-Records readRecords(const std::string& path) {
-    Records records;
-    std::ifstream in(path);
-    std::string kind;
-    std::int64_t offset = programClockOffset();
-    while (in >> kind) {
-        long long start = 0, end = 0;
-        double value = 0;
-        int count = 0;
-        if (kind == "frame") {
-            in >> start;
-            records.frames.push_back(start + offset);
-        } else if (kind == "flash" || kind == "moved") {
-            in >> start >> end >> value;
-            (kind == "flash" ? records.flashes : records.moves)
-                .push_back(Event{start + offset, end + offset, value});
-        } else if (kind == "score") {
-            in >> start >> end >> count >> value;
-            records.scores.push_back(Event{start + offset, end + offset, value});
-        } else if (kind == "early" || kind == "miss") {
-            in >> start >> end >> count;
-            (kind == "early" ? records.earlies : records.misses)
-                .push_back(Event{start + offset, end + offset, 0});
-        }
-    }
-    std::sort(records.frames.begin(), records.frames.end());
-    return records;
-}
-
-// --- analysis ----------------------------------------------------------------------------------
-
-// One flash as both sides saw it: the error and its parts, in milliseconds.
-struct Pairing {
-    double error;        // recorded - delay
-    double drawing;      // the flash's clock -> after its frame's swap: below 0 when the
-                         // program times the flash from the frame after it
-    double toSeen;       // after the swap -> the robot saw it
-    double toAsked;      // after the swap -> the robot's poll that showed it
-    double answer;       // that poll's round trip
-    double overshoot;    // the robot's press due -> sent
-    double toFrame;      // sent -> start of the frame that scored it
-    double clockSteps;   // recorded - (scoring frame start - the flash's clock)
-    double program;      // recorded - (press sent - after swap): the robot's own parts left out
-    bool nextFrame;      // scored by the first frame that started after the press
-};
-
-// The last event that started at or before a time, or -1.
-int lastAtOrBefore(const std::vector<Event>& events, std::int64_t time) {
-    int found = -1;
-    for (int i = 0; i < (int)events.size() && events[i].start <= time; i++) found = i;
-    return found;
-}
-
-// The first event that started after a time, or -1.
-int firstAfter(const std::vector<Event>& events, std::int64_t time) {
-    for (int i = 0; i < (int)events.size(); i++)
-        if (events[i].start > time) return i;
-    return -1;
-}
-
-// Frames that started strictly between two times.
-int framesBetween(const std::vector<std::int64_t>& frames, std::int64_t from, std::int64_t to) {
-    auto first = std::upper_bound(frames.begin(), frames.end(), from);
-    auto last = std::lower_bound(frames.begin(), frames.end(), to);
-    return last > first ? (int)(last - first) : 0;
-}
-
-struct Analysis {
-    std::vector<Pairing> pairs;
-    int unpaired = 0;       // presses with no flash frame or no score that fits
-    int unseenFlashes = 0;  // flashes after watching began that the robot never saw
-    int earlyClicks = 0;
-    int misses = 0;
-    double framePeriodMs = 0;
-    int framesCounted = 0;
-};
-
-// The start of the frame whose clock the flash is timed from: the frame after the flash's own if
-// that one moved the time (it moves it only when its millisecond clock differs), else the flash's.
-std::int64_t flashClock(const Event& flash, const Records& records) {
-    int move = firstAfter(records.moves, flash.start);
-    if (move >= 0 && framesBetween(records.frames, flash.start, records.moves[move].start) == 0)
-        return records.moves[move].start;
-    return flash.start;
-}
-
-// Pairs each press with the flash frame just before the robot saw it and the score after it.
-Pairing pairPress(const Press& press, const Event& flash, const Event& score,
-                  const Records& records) {
-    Pairing p;
-    double recordedMs = score.value * msPerSixtieth;
-    std::int64_t clock = flashClock(flash, records);
-    p.error = recordedMs - toMs(press.delay);
-    p.drawing = toMs(flash.end - clock);
-    p.toSeen = toMs(press.seen - flash.end);
-    p.toAsked = toMs(press.asked - flash.end);
-    p.answer = toMs(press.seen - press.asked);
-    p.overshoot = toMs(press.sent - press.due);
-    p.toFrame = toMs(score.start - press.sent);
-    p.clockSteps = recordedMs - toMs(score.start - clock);
-    p.program = recordedMs - toMs(press.sent - flash.end);
-    p.nextFrame = framesBetween(records.frames, press.sent, score.start) == 0;
-    return p;
-}
-
-// Matches the robot's presses to the program's records and counts whatever does not fit.
-Analysis analyze(const std::vector<Press>& presses, const Records& records,
-                 std::int64_t watchStart) {
-    Analysis a;
-    std::vector<bool> flashSeen(records.flashes.size(), false);
-    for (const Press& press : presses) {
-        int flash = lastAtOrBefore(records.flashes, press.seen);
-        int score = firstAfter(records.scores, press.sent);
-        bool fits = flash >= 0 && score >= 0 && !flashSeen[flash] &&
-                    toMs(press.seen - records.flashes[flash].start) <
-                        flashShowsMs + flashPairSlackMs;
-        int nextFlash = flash + 1;
-        if (fits && nextFlash < (int)records.flashes.size())
-            fits = records.scores[score].start <= records.flashes[nextFlash].start;
-        if (!fits) {
-            a.unpaired++;
-            continue;
-        }
-        flashSeen[flash] = true;
-        a.pairs.push_back(pairPress(press, records.flashes[flash], records.scores[score], records));
-    }
-    for (size_t i = 0; i < records.flashes.size(); i++)
-        if (!flashSeen[i] && records.flashes[i].start > watchStart && !presses.empty() &&
-            records.flashes[i].start < presses.back().sent)
-            a.unseenFlashes++;
-    for (const Event& e : records.earlies) a.earlyClicks += e.start > watchStart;
-    // A miss ends the flash before it; it counts against the robot only if the robot saw it.
-    for (const Event& e : records.misses) {
-        int flash = lastAtOrBefore(records.flashes, e.start);
-        a.misses += flash >= 0 && flashSeen[flash];
-    }
-    return a;
-}
-
-// The median frame period from the first press's flash to the last score.
-void measureFrames(Analysis& a, const Records& records, std::int64_t from, std::int64_t to) {
-    std::vector<double> periods;
-    for (size_t i = 1; i < records.frames.size(); i++)
-        if (records.frames[i - 1] >= from && records.frames[i] <= to)
-            periods.push_back(toMs(records.frames[i] - records.frames[i - 1]));
-    Summary s = summarize(periods);
-    a.framePeriodMs = s.median;
-    a.framesCounted = s.count;
-}
-
-// The 1-minute load average, as /proc/loadavg has it.
-double loadAverage() {
-    double load = -1;
-    std::ifstream("/proc/loadavg") >> load;
-    return load;
-}
-
-// CPU seconds a process has used, from /proc (user and system).
-double cpuSeconds(pid_t pid) {
-    std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
-    size_t close = stat.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream fields(stat.substr(close + 2));
-    std::string field;
-    unsigned long long user = 0, system = 0;
-    for (int i = 3; i <= 15 && fields >> field; i++) {
-        if (i == 14) user = std::stoull(field);
-        if (i == 15) system = std::stoull(field);
-    }
-    return (double)(user + system) / (double)sysconf(_SC_CLK_TCK);
-}
-
-// A list of one part of every pairing.
-std::vector<double> part(const std::vector<Pairing>& pairs, double Pairing::*field) {
-    std::vector<double> values;
-    for (const Pairing& p : pairs) values.push_back(p.*field);
-    return values;
-}
-
-// The robot's own CPU seconds so far.
-double ownCpuSeconds() {
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// CPU seconds used so far: by the robot, the X server, the program, the desktop, and the whole
-// machine.
-struct CpuUse {
-    double robot, server, program, desktop, machine;
-};
-
-// The machine's busy CPU seconds, all cores together, from /proc/stat.
-double machineCpuSeconds() {
-    std::ifstream stat("/proc/stat");
-    std::string cpu;
-    unsigned long long user, nice, system, idle, iowait, irq, softirq, steal;
-    if (!(stat >> cpu >> user >> nice >> system >> idle >> iowait >> irq >> softirq >> steal))
-        return 0;
-    return (double)(user + nice + system + irq + softirq + steal) / (double)sysconf(_SC_CLK_TCK);
-}
-
-// The parent of a process, from /proc, or 0.
-pid_t parentOf(pid_t pid) {
-    std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
-    size_t close = stat.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream fields(stat.substr(close + 2));
-    std::string state;
-    pid_t parent = 0;
-    fields >> state >> parent;
-    return parent;
-}
-
-// Every process running now, from /proc.
-std::vector<pid_t> allProcesses() {
-    std::vector<pid_t> pids;
-    DIR* proc = opendir("/proc");
-    if (!proc) return pids;
-    while (dirent* entry = readdir(proc)) {
-        pid_t pid = (pid_t)std::atoi(entry->d_name);
-        if (pid > 0) pids.push_back(pid);
-    }
-    closedir(proc);
-    return pids;
-}
-
-// The desktop's processes and all they started, such as the services a session bus starts.
-std::vector<pid_t> desktopProcesses(const Desktop& desktop) {
-    std::vector<pid_t> family = desktop.pids;
-    if (family.empty()) return family;
-    std::vector<pid_t> others = allProcesses();
-    for (bool grew = true; grew;) {
-        grew = false;
-        for (pid_t& pid : others) {
-            bool child = pid > 0 && std::find(family.begin(), family.end(), parentOf(pid)) !=
-                                        family.end();
-            if (!child) continue;
-            family.push_back(pid);
-            pid = 0;
-            grew = true;
-        }
-    }
-    return family;
-}
-
-// CPU seconds the desktop's processes have used, those that are still running.
-double desktopCpuSeconds(const Desktop& desktop) {
-    double seconds = 0;
-    for (pid_t pid : desktopProcesses(desktop)) seconds += cpuSeconds(pid);
-    return seconds;
-}
-
-// Reads every side's CPU seconds now.
-CpuUse cpuUse(const Run& run) {
-    return CpuUse{ownCpuSeconds(), cpuSeconds(run.xvfb), cpuSeconds(run.program),
-                  desktopCpuSeconds(run.desktop), machineCpuSeconds()};
-}
-
-// Cores kept busy on average while the robot watched, each side apart; "others" is everything
-// else on the machine: other people's builds and tests.
-struct Costs {
-    bool realTime = false;
-    double robot = 0, server = 0, program = 0, desktop = 0, others = 0;
-    double loadBefore = 0, loadAfter = 0;
-};
-
-// Turns two readings into cores busy, each side apart.
-void noteCpu(Costs& costs, const CpuUse& from, const CpuUse& to, double seconds) {
-    costs.robot = (to.robot - from.robot) / seconds;
-    costs.server = (to.server - from.server) / seconds;
-    costs.program = (to.program - from.program) / seconds;
-    costs.desktop = (to.desktop - from.desktop) / seconds;
-    costs.others = (to.machine - from.machine) / seconds - costs.robot - costs.server -
-                   costs.program - costs.desktop;
-}
-
-// The error and its parts, which add up to it flash by flash, and the error without the robot.
-void printBreakdown(const std::vector<Pairing>& pairs) {
-    struct Line {
-        const char* label;
-        double Pairing::*field;
-    };
-    const Line lines[] = {
-        {"recorded time - robot's delay", &Pairing::error},
-        {"= the flash's clock -> after its frame's swap", &Pairing::drawing},
-        {"+ after swap -> the robot's poll that showed it", &Pairing::toAsked},
-        {"+ that poll's round trip through the X server", &Pairing::answer},
-        {"+ robot's sleep overshoot (due -> press sent)", &Pairing::overshoot},
-        {"+ press sent -> clock of the frame scoring it", &Pairing::toFrame},
-        {"+ program clock's whole milliseconds", &Pairing::clockSteps},
-        {"robot left out: recorded - (sent - after swap)", &Pairing::program},
-    };
-    std::printf("  %-50s %7s %6s %7s %7s %7s\n", "ms", "mean", "sd", "min", "max", "median");
-    for (const Line& line : lines) printRow(line.label, summarize(part(pairs, line.field)));
-}
-
-// Prints the figures: the error, its parts, the frame period, the robot's polling and the load.
-void report(const Run& run, const Analysis& a, const Poller& poller, const Costs& costs,
-            const Session& session, int flashesAsked, double delayMs) {
-    const std::vector<Pairing>& pairs = a.pairs;
-    Summary error = summarize(part(pairs, &Pairing::error));
-    Summary interval = summarize(poller.intervalsMs);
-    Summary roundTrip = summarize(poller.roundTripsMs);
-    int nextFrame = 0;
-    for (const Pairing& p : pairs) nextFrame += p.nextFrame;
-
-    const char* composited = session.compositedFirst
-                                 ? (session.compositedLast ? "yes" : "at first")
-                                 : (session.compositedLast ? "at last" : "no");
-    std::printf("== %s%s %dx%d: %d of %d flashes paired; robot delay %.1f ms + 0 to %.1f in %d "
-                "steps, poll sleep %.0f us, %s scheduling\n",
-                run.desktopName.c_str(), run.vsyncLibrary.empty() ? "" : ", 60 Hz sync",
-                run.width, run.height, (int)pairs.size(), flashesAsked, delayMs, refreshMs,
-                delaySteps, poller.sleepNs / 1000.0, costs.realTime ? "real-time" : "normal");
-    std::printf("  desktop ready %.2f s after its start; window composited when watching began: "
-                "%s, after the last press: %s\n",
-                run.desktop.secondsToReady, session.compositedFirst ? "yes" : "no",
-                session.compositedLast ? "yes" : "no");
-    printBreakdown(pairs);
-    std::printf("  frames: median period %.2f ms over %d; the first frame after a press scored it "
-                "%d times of %d\n",
-                a.framePeriodMs, a.framesCounted, nextFrame, (int)pairs.size());
-    std::printf("  robot: poll interval median %.3f ms (min %.3f, max %.3f), round trip median "
-                "%.3f ms (max %.3f)\n",
-                interval.median, interval.min, interval.max, roundTrip.median, roundTrip.max);
-    std::printf("  cores busy: program %.2f, X server %.2f, desktop %.2f, robot %.3f, other work "
-                "%.2f; load average %.2f before, %.2f after\n",
-                costs.program, costs.server, costs.desktop, costs.robot, costs.others,
-                costs.loadBefore, costs.loadAfter);
-    std::printf("  not paired %d, flashes the robot missed %d, early clicks %d, misses %d\n",
-                a.unpaired, a.unseenFlashes, a.earlyClicks, a.misses);
-    auto mean = [&](double Pairing::*field) { return summarize(part(pairs, field)).mean; };
-    std::printf("| %s%s | %d by %d | %d | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | "
-                "%.2f | %.2f | %s | %.2f | %.2f | %.2f |\n",
-                run.desktopName.c_str(), run.vsyncLibrary.empty() ? "" : ", 60 Hz sync", run.width,
-                run.height, error.count, error.mean, error.sd,
-                error.min, error.max, a.framePeriodMs, mean(&Pairing::drawing),
-                mean(&Pairing::toSeen), mean(&Pairing::toFrame), mean(&Pairing::program),
-                interval.median, composited, costs.desktop, costs.others,
-                std::max(costs.loadBefore, costs.loadAfter));
-}
-
 // Copies the font sheet into a new scratch folder.
 std::string makeScratch(const char* font) {
     char pattern[] = "/tmp/snapwit-accuracy-XXXXXX";
@@ -886,26 +444,35 @@ struct Options {
     int pollSleepUs;
 };
 
-// Takes the test on a fresh X server and returns what the program recorded, with the costs.
-Records measure(Run& run, const Options& options, Poller& poller, Session& session, Costs& costs) {
+// Reads every side's CPU seconds now.
+CpuUse cpuUseNow(const Run& run) {
+    return cpuUse(run.xvfb, run.program, run.desktop.pids);
+}
+
+// Takes the test on a fresh X server and writes both sides' records, noting what else it saw in
+// the facts; returns the records file.
+std::string measure(Run& run, const Options& options, Poller& poller, RunFacts& facts) {
     run.scratch = makeScratch(options.font);
+    if (run.records.empty()) run.records = run.scratch + "/records.txt";
     run.deadline = now() + fromSeconds(serverStartSeconds + desktopStartSeconds +
                                        windowAppearSeconds + watchFromSeconds +
                                        options.flashes * runSecondsPerFlash);
+    Costs& costs = facts.costs;
     costs.loadBefore = loadAverage();
     std::int64_t watchStart = prepare(run, options.binary.c_str());
-    bool compositedFirst = windowComposited(run);
+    facts.compositedFirst = windowComposited(run);
     costs.realTime = runPromptly();
-    CpuUse before = cpuUse(run);
-    session = takeTest(run, poller, options.flashes, options.delayMs);
+    CpuUse before = cpuUseNow(run);
+    Session session = takeTest(run, poller, options.flashes, options.delayMs);
     double watchedSeconds = (now() - watchStart) / (double)nsPerSecond;
-    noteCpu(costs, before, cpuUse(run), watchedSeconds);
+    noteCpu(costs, before, cpuUseNow(run), watchedSeconds);
     costs.loadAfter = loadAverage();
-    session.compositedFirst = compositedFirst;
-    session.compositedLast = windowComposited(run);
+    facts.compositedLast = windowComposited(run);
     sleepFor((std::int64_t)(lastScoreSettleMs * nsPerMs));
     if (!endProgram(run)) fail(run, "Escape twice did not end the program with status 0");
-    return readRecords(run.scratch + "/records.txt");
+    if (!appendRobotRecords(run.records, session.watching, session.presses, programClockOffset()))
+        fail(run, "cannot write the robot's records");
+    return run.records;
 }
 
 // True when startDesktop knows the name.
@@ -915,51 +482,73 @@ bool knownDesktop(const std::string& name) {
     return false;
 }
 
+
+// Prints what a saved records file tells; 0 when it held presses and all of them fit.
+int analyseSaved(const char* path) {
+    Records records = readRecords(path);
+    if (records.presses.empty()) {
+        std::fprintf(stderr, "accuracy_robot: no presses in %s\n", path);
+        return 1;
+    }
+    Analysis analysis = analyze(records);
+    printAnalysis(analysis);
+    return clean(analysis) ? 0 : 1;
+}
+
+// Says how to call it.
+int usage() {
+    std::fprintf(stderr, "usage: accuracy_robot [--desktop NAME] [--vsync LIBRARY] [--records FILE] "
+                         "PROGRAM FONT_BMP WIDTH HEIGHT [FLASHES [DELAY_MS [POLL_SLEEP_US]]]\n"
+                         "       accuracy_robot --analyse FILE\n  NAME:");
+    for (int i = 0; i < desktopCount; i++) std::fprintf(stderr, " %s", desktopNames[i]);
+    std::fprintf(stderr, "\n");
+    return 2;
+}
+
 }  // namespace
 
 // Takes the test on one screen size and desktop, prints the figures, and exits 0 if every flash
-// was paired.
+// was paired; or analyses a saved records file.
 int main(int argc, char** argv) {
-    std::string desktopName = "bare", vsyncLibrary;
+    if (argc == 3 && std::strcmp(argv[1], "--analyse") == 0) return analyseSaved(argv[2]);
+    Run run;
     for (; argc > 2 && std::strncmp(argv[1], "--", 2) == 0; argc -= 2, argv += 2) {
-        if (std::strcmp(argv[1], "--desktop") == 0) desktopName = argv[2];
+        if (std::strcmp(argv[1], "--desktop") == 0) run.desktopName = argv[2];
         else if (std::strcmp(argv[1], "--vsync") == 0)
-            vsyncLibrary = std::filesystem::absolute(argv[2]).string();
+            run.vsyncLibrary = std::filesystem::absolute(argv[2]).string();
+        else if (std::strcmp(argv[1], "--records") == 0)
+            run.records = std::filesystem::absolute(argv[2]).string();
         else break;
     }
-    if (argc < 5 || !knownDesktop(desktopName) || std::strncmp(argv[1], "--", 2) == 0) {
-        std::fprintf(stderr, "usage: accuracy_robot [--desktop NAME] [--vsync LIBRARY] PROGRAM "
-                             "FONT_BMP WIDTH HEIGHT [FLASHES [DELAY_MS [POLL_SLEEP_US]]]\n  NAME:");
-        for (int i = 0; i < desktopCount; i++) std::fprintf(stderr, " %s", desktopNames[i]);
-        std::fprintf(stderr, "\n");
-        return 2;
-    }
+    if (argc < 5 || !knownDesktop(run.desktopName) || std::strncmp(argv[1], "--", 2) == 0)
+        return usage();
     // The program starts in the scratch folder, so its path must not be relative.
     Options options{std::filesystem::absolute(argv[1]).string(), argv[2],
                     argument(argc, argv, 5, defaultFlashes),
                     argc > 6 ? std::atof(argv[6]) : defaultDelayMs,
                     argument(argc, argv, 7, defaultPollSleepUs)};
-    Run run;
-    run.desktopName = desktopName;
-    run.vsyncLibrary = vsyncLibrary;
     run.width = std::atoi(argv[3]);
     run.height = std::atoi(argv[4]);
     Poller poller{(std::int64_t)options.pollSleepUs * 1000, {}, {}, 0};
     poller.intervalsMs.reserve(1 << 20);
     poller.roundTripsMs.reserve(1 << 20);
-    Session session;
-    Costs costs{};
-    Records records = measure(run, options, poller, session, costs);
+    RunFacts facts;
+    Analysis analysis = analyze(readRecords(measure(run, options, poller, facts)));
 
-    const std::vector<Press>& presses = session.presses;
-    Analysis analysis = analyze(presses, records, session.watching);
-    if (!presses.empty())
-        measureFrames(analysis, records, presses.front().seen - fromSeconds(0.1),
-                      presses.back().sent + fromSeconds(0.1));
-    report(run, analysis, poller, costs, session, options.flashes, options.delayMs);
-    bool complete = (int)analysis.pairs.size() == options.flashes && analysis.unpaired == 0 &&
-                    analysis.unseenFlashes == 0 && analysis.earlyClicks == 0 &&
-                    analysis.misses == 0;
+    facts.desktop = run.desktopName;
+    facts.vsync = !run.vsyncLibrary.empty();
+    facts.width = run.width;
+    facts.height = run.height;
+    facts.desktopSeconds = run.desktop.secondsToReady;
+    facts.flashesAsked = options.flashes;
+    facts.delayMs = options.delayMs;
+    facts.spreadMs = refreshMs;
+    facts.spreadSteps = delaySteps;
+    facts.pollSleepUs = options.pollSleepUs;
+    facts.pollIntervals = summarize(poller.intervalsMs);
+    facts.roundTrips = summarize(poller.roundTripsMs);
+    printReport(facts, analysis);
+    bool complete = (int)analysis.pairs.size() == options.flashes && clean(analysis);
     cleanUp(run, !complete);
     if (!complete)
         std::fprintf(stderr, "accuracy_robot: incomplete run, logs in %s\n", run.scratch.c_str());

@@ -21,6 +21,7 @@
 #include "app/settings.h"
 #include "app/window.h"
 #include "bench/heap_count.h"
+#include "bench/statistics.h"
 #include "test/reaction_test.h"
 #include "text/text_printer.h"
 
@@ -103,11 +104,6 @@ double timeFrames(void (*frame)(), int frames) {
     glFinish();
     auto end = std::chrono::steady_clock::now();
     return std::chrono::duration<double, std::micro>(end - start).count() / frames;
-}
-
-double median(double* values, int count) {
-    std::sort(values, values + count);
-    return count % 2 ? values[count / 2] : 0.5 * (values[count / 2 - 1] + values[count / 2]);
 }
 
 // Alternates rounds of heavy and floor frames so that both see the same machine load.

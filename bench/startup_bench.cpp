@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "bench/statistics.h"
+
 namespace {
 
 constexpr int maxRuns = 100;
@@ -71,8 +73,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "startup_bench: no run reported a swap\n");
         return 1;
     }
-    std::sort(times, times + good);
+    double middle = median(times, good);  // sorted now
     std::printf("start-up to first swap: median %.1f ms, min %.1f ms, max %.1f ms over %d runs\n",
-                times[good / 2], times[0], times[good - 1], good);
+                middle, times[0], times[good - 1], good);
     return 0;
 }
