@@ -11,14 +11,13 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/process.h"
+
 namespace {
 
 // The fields of /proc/PID/stat after the command's name, which may hold spaces; empty if gone.
 std::string statFields(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string stat = text.str();
+    std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
     size_t close = stat.rfind(')');
     return close == std::string::npos ? "" : stat.substr(close + 2);
 }
