@@ -13,7 +13,7 @@ endif()
 # lengths slowly would buy no coverage and leave the long inputs untried. Leaks are not checked:
 # Mesa's driver memory cannot be told apart from leaks, and the program allocates nothing.
 execute_process(
-  COMMAND ${FUZZER} -max_total_time=${SECONDS} -max_len=${MAX_LEN} -timeout=10
+  COMMAND ${FUZZER} -max_total_time=${SECONDS} -runs=${MAX_RUNS} -max_len=${MAX_LEN} -timeout=10
           -len_control=0 -detect_leaks=0 -print_final_stats=1 -artifact_prefix=${SCRATCH}/
           ${corpus}
   RESULT_VARIABLE status)
