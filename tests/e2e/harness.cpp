@@ -101,11 +101,15 @@ void E2eTest::SetUp() {
     // Another user must reach the folder for the unreadable-font case run as nobody.
     chmod(scratch.c_str(), 0755);
     std::string error;
-    ASSERT_TRUE(startXServer(xvfbCommand(screenWidth, screenHeight), scratch + "/xvfb.log",
-                             serverStartSeconds, server, error))
+    ASSERT_TRUE(startXServer(xServerCommand(), scratch + "/xserver.log", serverStartSeconds, server,
+                             error))
         << error;
     display = connectTo(server.name, serverStartSeconds);
     ASSERT_NE(display, nullptr) << "cannot connect to " << server.name << " (or no XTest)";
+}
+
+std::vector<std::string> E2eTest::xServerCommand() {
+    return xvfbCommand(screenWidth, screenHeight);
 }
 
 // Ends whatever still runs and checks what snapwit wrote: nothing on stdout, no sanitizer report.
@@ -337,14 +341,122 @@ long E2eTest::bypassHint() {
                ? value : -1;
 }
 
-void WindowE2e::SetUp() {
-    E2eTest::SetUp();
-    if (!HasFatalFailure()) useDesktop(GetParam());
+// Monitors of Xorg's dummy driver, set with xrandr; the pointer goes onto a 1280 by 720 one that
+// does not hold (0, 0) and is not the primary, so that the layout rectangles hold there too.
+struct MonitorLayout {
+    const char* name;
+    std::vector<std::string> xrandr;
+    int pointerX, pointerY;
+    Rect monitor;
+};
+const MonitorLayout monitorLayouts[] = {
+    {"two",  // side by side, the pointer on the right one
+     {"--fb", "2560x720", "--output", "DUMMY0", "--mode", "1280x720", "--pos", "0x0", "--primary",
+      "--output", "DUMMY1", "--mode", "1280x720", "--pos", "1280x0"},
+     1500, 300, {1280, 0, 1280, 720}},
+    {"mixed",  // beside a 1920 by 1080 primary, bottoms aligned: the screen is larger than either
+     {"--fb", "3200x1080", "--output", "DUMMY0", "--mode", "1280x720", "--pos", "0x360",
+      "--output", "DUMMY1", "--mode", "1920x1080", "--pos", "1280x0", "--primary"},
+     600, 500, {0, 360, 1280, 720}},
+};
+const char* const dummyConfig = R"(Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 256000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+    Modeline "1280x720" 74.25 1280 1390 1430 1650 720 725 730 750 +hsync +vsync
+    Modeline "1920x1080" 148.5 1920 2008 2052 2200 1080 1084 1089 1125 +hsync +vsync
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual 3200 1080
+        Modes "1280x720" "1920x1080"
+    EndSubSection
+EndSection
+Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+EndSection
+)";
+
+namespace {
+
+// Runs xrandr on the display; true when it ended with status 0.
+bool xrandr(const std::string& displayName, std::vector<std::string> arguments,
+            const std::string& log) {
+    arguments.insert(arguments.begin(), "xrandr");
+    pid_t pid = spawn({arguments, environmentWith({"DISPLAY=" + displayName}), "", log, ""});
+    int status = 0;
+    return pid > 0 && waitForEnd(pid, 10.0, status) && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
 }
 
+}  // namespace
+
+void WindowE2e::SetUp() {
+    std::string param = GetParam(), desktopPart = param.substr(0, param.find('@'));
+    for (const MonitorLayout& known : monitorLayouts)
+        if (param == desktopPart + "@" + known.name) layout = &known;
+    E2eTest::SetUp();
+    if (HasFatalFailure()) return;
+    if (layout) {
+        std::string name = DisplayString(display), log = scratch + "/xrandr.log";
+        for (const char* output : {"DUMMY0", "DUMMY1"})
+            for (const char* mode : {"1280x720", "1920x1080"})
+                xrandr(name, {"--addmode", output, mode}, log);  // fails where it is known
+        ASSERT_TRUE(xrandr(name, layout->xrandr, log)) << readFile(log);
+        monitor = layout->monitor;
+    }
+    useDesktop(desktopPart);
+    if (layout && !HasFatalFailure()) moveTo(layout->pointerX, layout->pointerY);
+}
+
+// Xorg with the dummy driver, configured in the scratch folder, where a layout is asked for.
+std::vector<std::string> WindowE2e::xServerCommand() {
+    if (!layout) return E2eTest::xServerCommand();
+    std::string config = scratch + "/xorg.conf";
+    FILE* file = std::fopen(config.c_str(), "w");
+    if (file) {
+        std::fputs(dummyConfig, file);
+        std::fclose(file);
+    }
+    return {"Xorg", "-config", config, "-noreset", "-nolisten", "tcp", "-logfile",
+            scratch + "/xorg.log"};
+}
+
+Rect WindowE2e::onMonitor(Rect area) const {
+    return {monitor.x + area.x, monitor.y + area.y, area.width, area.height};
+}
+
+::testing::AssertionResult WindowE2e::waitForFullScreen(double timeoutSeconds) {
+    int w = 0, h = 0, x = 0, y = 0;
+    if (waitFor(
+            [&] {
+                return windowSize(w, h, x, y) && w == monitor.width && h == monitor.height &&
+                       x == monitor.x && y == monitor.y;
+            },
+            timeoutSeconds, 5))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "window " << w << "x" << h << "+" << x << "+" << y;
+}
+
+// The parameter as a test name: "openbox-picom@two" as "OpenboxPicomTwo".
 std::string desktopName(const ::testing::TestParamInfo<const char*>& info) {
-    std::string name = info.param;
-    name[0] = (char)std::toupper((unsigned char)name[0]);
+    std::string name;
+    bool upper = true;
+    for (const char* c = info.param; *c; c++) {
+        bool letter = std::isalnum((unsigned char)*c);
+        if (letter) name += upper ? (char)std::toupper((unsigned char)*c) : *c;
+        upper = !letter;
+    }
     return name;
 }
 

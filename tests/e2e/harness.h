@@ -87,6 +87,8 @@ class E2eTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // The X server to start, once the scratch folder exists: Xvfb's one 1280 by 720 screen.
+    virtual std::vector<std::string> xServerCommand();
 
     // Prepares font.bmp in the working folder (the scratch folder unless set) and starts snapwit
     // there; returns once its window exists.
@@ -167,9 +169,18 @@ private:
     int exitStatus = 0;
 };
 
-// The window cases, run on the bare server and under a window manager.
+struct MonitorLayout;
+
+// The window cases, run on the bare server and under a window manager: "DESKTOP" on Xvfb's one
+// screen, or "DESKTOP@LAYOUT" on Xorg's dummy monitors with the pointer moved onto one of them.
 class WindowE2e : public E2eTest, public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override;
+    std::vector<std::string> xServerCommand() override;
+    const MonitorLayout* layout = nullptr;   // none: Xvfb
+    Rect monitor{0, 0, screenWidth, screenHeight};  // the pointer's monitor, 1280 by 720
+    Rect onMonitor(Rect area) const;                // a layout rectangle, moved onto the monitor
+    // Until the window is the monitor, place and size; the failure says where it is.
+    ::testing::AssertionResult waitForFullScreen(double timeoutSeconds);
 };
 std::string desktopName(const ::testing::TestParamInfo<const char*>& info);

@@ -43,14 +43,10 @@ protected:
 // window and goes through _NET_WM_STATE for full screen.
 class FullScreenKeyE2e : public WindowE2e {
 protected:
-    // Waits for full screen at the top left, asking compositors to step aside.
+    // Waits for full screen on the pointer's monitor, asking compositors to step aside.
     void expectFullScreen(const char* when) {
         SCOPED_TRACE(when);
-        EXPECT_TRUE(waitForWindowSize(screenWidth, screenHeight, 5.0)) << "not full screen";
-        int width, height, x, y;
-        ASSERT_TRUE(windowSize(width, height, x, y));
-        EXPECT_EQ(x, 0);
-        EXPECT_EQ(y, 0);
+        EXPECT_TRUE(waitForFullScreen(5.0));
         EXPECT_TRUE(waitFor([&] { return bypassHint() == 1; }, 2.0)) << "hint " << bypassHint();
     }
     // Waits for the 600 by 600 window, which leaves the compositor its choice.
@@ -79,7 +75,8 @@ TEST_P(FullScreenKeyE2e, FTogglesBetweenFullScreenAndA600By600WindowWithThePoint
     character('f');
     expectFullScreen("after the second f");
     EXPECT_TRUE(waitFor([&] { return cursorIsInvisible(); }, 2.0, 5)) << "the pointer shows";
-    EXPECT_TRUE(waitFor([&] { return grab(layout::countLines).lit() > 200; }, responseSeconds));
+    EXPECT_TRUE(
+        waitFor([&] { return grab(onMonitor(layout::countLines)).lit() > 200; }, responseSeconds));
     quickExit();
 }
 
@@ -98,12 +95,13 @@ TEST_P(FullScreenKeyE2e, QuickPressesOfFSettleWhereTheLastOneAsked) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         int width, height, x, y;
         ASSERT_TRUE(windowSize(width, height, x, y));
-        EXPECT_EQ(width, windowed ? windowedSize : screenWidth) << trace;
+        EXPECT_EQ(width, windowed ? windowedSize : monitor.width) << trace;
     }
     quickExit();
 }
 
-INSTANTIATE_TEST_SUITE_P(Desktops, FullScreenKeyE2e, ::testing::Values("bare", "openbox"),
+INSTANTIATE_TEST_SUITE_P(Desktops, FullScreenKeyE2e,
+                         ::testing::Values("bare", "openbox", "bare@two", "openbox@mixed"),
                          desktopName);
 
 TEST_F(KeysE2e, CShowsAndHidesTheFrameRateLineAtTheTopRight) {
