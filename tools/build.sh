@@ -17,7 +17,8 @@ build_packages="cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-
 test_packages="libgtest-dev xvfb xauth xdotool x11-utils x11-apps libx11-dev libxtst-dev
   libxfixes-dev clang libclang-rt-14-dev
   libxcomposite-dev dpkg-dev file zlib1g-dev lintian appstream desktop-file-utils mandoc wine wine64
-  openbox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils picom"
+  openbox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils picom
+  mutter kwin-wayland xwayland dbus-daemon"
 windows_packages="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix dpkg-dev patch
   debian-archive-keyring"
 

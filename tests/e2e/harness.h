@@ -89,6 +89,7 @@ protected:
     void TearDown() override;
     // The X server to start, once the scratch folder exists: Xvfb's one 1280 by 720 screen.
     virtual std::vector<std::string> xServerCommand();
+    std::string waylandSession;  // when set before SetUp, its Xwayland instead (desktop.h)
 
     // Prepares font.bmp in the working folder (the scratch folder unless set) and starts snapwit
     // there; returns once its window exists.
@@ -104,7 +105,7 @@ protected:
     // Polls the condition until it holds or the timeout passes; never sleeps longer than needed.
     bool waitFor(const std::function<bool()>& condition, double timeoutSeconds, int pollMs = 2);
 
-    Picture grab(Rect area);
+    Picture grab(Rect area);  // on Wayland, only what the program's window covers
     Pixel glowPixel();  // the first glow point
     // A picture taken while no glow shows, so that flashes do not disturb it.
     Picture grabQuiet(Rect area);

@@ -101,7 +101,8 @@ TEST_P(FullScreenKeyE2e, QuickPressesOfFSettleWhereTheLastOneAsked) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, FullScreenKeyE2e,
-                         ::testing::Values("bare", "openbox", "bare@two", "openbox@mixed"),
+                         ::testing::Values("bare", "openbox", "bare@two", "openbox@mixed",
+                                           "mutter-wayland", "kwin-wayland"),
                          desktopName);
 
 TEST_F(KeysE2e, CShowsAndHidesTheFrameRateLineAtTheTopRight) {

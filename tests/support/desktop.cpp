@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
 
 #include "tests/support/process.h"
 #include "tests/support/x_client.h"
@@ -84,6 +87,22 @@ std::string writeOpenboxConfiguration(const std::string& scratch) {
     return rc;
 }
 
+// Private XDG folders, so that nothing is written into the home folder; quiet Qt and GTK.
+void addPrivateFolders(const std::string& scratch, Recipe& recipe) {
+    static const char* const folders[][2] = {{"XDG_RUNTIME_DIR", "xdg-runtime"},
+                                             {"XDG_CONFIG_HOME", "xdg-config"},
+                                             {"XDG_CACHE_HOME", "xdg-cache"},
+                                             {"XDG_DATA_HOME", "xdg-data"}};
+    for (const auto& folder : folders) {
+        std::string path = scratch + "/" + folder[1];
+        mkdir(path.c_str(), 0700);
+        recipe.environment.push_back(std::string(folder[0]) + "=" + path);
+    }
+    recipe.environment.push_back("NO_AT_BRIDGE=1");
+    recipe.environment.push_back(
+        "QT_LOGGING_RULES=*.debug=false;*.info=false;*.warning=false;qt.qpa.*=false");
+}
+
 // How each desktop is started. KWin's and Mutter's own defaults composite with OpenGL; xfwm4's
 // settings come through the session bus.
 bool recipeFor(const std::string& name, const std::string& scratch, Recipe& recipe) {
@@ -112,20 +131,108 @@ bool recipeFor(const std::string& name, const std::string& scratch, Recipe& reci
     } else {
         return false;
     }
-    // Private XDG folders, so that nothing is written into the home folder; quiet Qt and GTK.
-    static const char* const folders[][2] = {{"XDG_RUNTIME_DIR", "xdg-runtime"},
-                                             {"XDG_CONFIG_HOME", "xdg-config"},
-                                             {"XDG_CACHE_HOME", "xdg-cache"},
-                                             {"XDG_DATA_HOME", "xdg-data"}};
-    for (const auto& folder : folders) {
-        std::string path = scratch + "/" + folder[1];
-        mkdir(path.c_str(), 0700);
-        recipe.environment.push_back(std::string(folder[0]) + "=" + path);
-    }
-    recipe.environment.push_back("NO_AT_BRIDGE=1");
-    recipe.environment.push_back(
-        "QT_LOGGING_RULES=*.debug=false;*.info=false;*.warning=false;qt.qpa.*=false");
+    addPrivateFolders(scratch, recipe);
     return true;
+}
+
+// Mutter names its Xwayland in its log, and the authority file goes into the runtime folder.
+// KWin names it to the program it starts: a script here that writes it into a file. Debian gives
+// kwin_wayland the capability cap_sys_resource, and exec refuses a file whose capabilities the
+// bounding set cannot grant, as in containers; a copy has none and runs the same.
+bool waylandRecipeFor(const std::string& name, const std::string& scratch, int width, int height,
+                      Recipe& recipe) {
+    std::string told = scratch + "/xwayland-display", kwin = scratch + "/kwin_wayland";
+    if (name == "mutter-wayland") {
+        recipe.commands = {{"mutter", "--wayland", "--headless", "--sm-disable",
+                            "--virtual-monitor",
+                            std::to_string(width) + "x" + std::to_string(height)}};
+    } else if (name == "kwin-wayland") {
+        std::error_code error;
+        std::filesystem::copy_file("/usr/bin/kwin_wayland", kwin, error);
+        std::string script = scratch + "/tell-display";
+        if (FILE* file = std::fopen(script.c_str(), "w")) {
+            std::fprintf(file, "#!/bin/sh\necho \"$DISPLAY $XAUTHORITY\" > %s.new\nmv %s.new %s\n",
+                         told.c_str(), told.c_str(), told.c_str());
+            std::fclose(file);
+        }
+        chmod(script.c_str(), 0755);
+        recipe.commands = {{kwin, "--virtual", "--xwayland", "--width", std::to_string(width),
+                            "--height", std::to_string(height), script}};
+    } else {
+        return false;
+    }
+    recipe.needsBus = true;
+    addPrivateFolders(scratch, recipe);
+    return true;
+}
+
+// The Xwayland display and its authority file, once the compositor has told them.
+bool xwaylandNamed(const std::string& name, const std::string& scratch, std::string& display,
+                   std::string& authority) {
+    if (name == "kwin-wayland") {
+        std::string told = readFile(scratch + "/xwayland-display");
+        size_t space = told.find(' '), end = told.find('\n');
+        if (space == std::string::npos || end == std::string::npos) return false;
+        display = told.substr(0, space);
+        authority = told.substr(space + 1, end - space - 1);
+        return true;
+    }
+    std::string log = readFile(scratch + "/mutter.log"), marker = "Using public X11 display ";
+    size_t at = log.find(marker);
+    if (at == std::string::npos) return false;
+    at += marker.size();
+    display = log.substr(at, log.find_first_not_of(":0123456789", at) - at);
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch + "/xdg-runtime", error))
+        if (entry.path().filename().string().rfind(".mutter-Xwaylandauth.", 0) == 0)
+            authority = entry.path().string();
+    return !authority.empty();
+}
+
+// The desktop's environment, with a private session bus where it wants one.
+bool sessionEnvironment(Recipe& recipe, const std::string& scratch, Desktop& desktop,
+                        std::vector<std::string>& environment, std::string& error) {
+    environment = environmentWith(recipe.environment);
+    if (!recipe.needsBus) return true;
+    std::string address;
+    if (!startBus(desktop, scratch, environment, address)) {
+        error = "no session bus (see " + scratch + "/dbus.log)";
+        return false;
+    }
+    recipe.environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
+    environment = environmentWith(recipe.environment);
+    return true;
+}
+
+void spawnInto(Desktop& desktop, const Command& command,
+               const std::vector<std::string>& environment, const std::string& scratch) {
+    std::string log = scratch + "/" + std::filesystem::path(command[0]).filename().string() + ".log";
+    pid_t pid = spawn({command, environment, "", log, ""});
+    if (pid > 0) desktop.pids.push_back(pid);
+}
+
+// Polls until the desktop is ready, one of its processes has ended or the timeout has passed.
+// False, with the reason, after stopping what it started.
+bool waitUntilReady(const std::function<bool()>& isReady, const std::string& scratch,
+                    Clock::time_point start, double timeoutSeconds, Desktop& desktop,
+                    std::string& error) {
+    bool ready = false, ended = false;
+    XErrorHandler previous = trapXErrors();  // the window a check names can be gone
+    while (!ready && !ended && secondsSince(start) < timeoutSeconds) {
+        ready = isReady();
+        for (pid_t pid : desktop.pids) {
+            int status;
+            ended = ended || (!ready && hasEnded(pid, status));
+        }
+        if (!ready && !ended) sleepMs(10);
+    }
+    XSetErrorHandler(previous);
+    desktop.secondsToReady = secondsSince(start);
+    if (ready) return true;
+    error = desktop.name + (ended ? " ended before it was ready" : " was not ready in time") +
+            " (logs in " + scratch + ")";
+    stopDesktop(desktop);
+    return false;
 }
 
 }  // namespace
@@ -143,16 +250,10 @@ bool startDesktop(const std::string& name, const std::string& displayName,
     }
     Clock::time_point start = Clock::now();
     recipe.environment.push_back("DISPLAY=" + displayName);
-    std::vector<std::string> environment = environmentWith(recipe.environment);
-    if (recipe.needsBus) {
-        std::string address;
-        if (!startBus(desktop, scratch, environment, address)) {
-            error = "no session bus (see " + scratch + "/dbus.log)";
-            stopDesktop(desktop);
-            return false;
-        }
-        recipe.environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
-        environment = environmentWith(recipe.environment);
+    std::vector<std::string> environment;
+    if (!sessionEnvironment(recipe, scratch, desktop, environment, error)) {
+        stopDesktop(desktop);
+        return false;
     }
     Display* display = XOpenDisplay(displayName.c_str());
     if (display == nullptr) {
@@ -160,32 +261,56 @@ bool startDesktop(const std::string& name, const std::string& displayName,
         stopDesktop(desktop);
         return false;
     }
-    XErrorHandler previous = trapXErrors();  // the window the check names can be gone
     // A compositor comes after the window manager, so that it starts on the frames.
+    XErrorHandler previous = trapXErrors();
     for (size_t i = 0; i < recipe.commands.size(); i++) {
         while (i > 0 && !windowManagerReady(display) && secondsSince(start) < timeoutSeconds)
             sleepMs(10);
-        const Command& command = recipe.commands[i];
-        pid_t pid = spawn({command, environment, "", scratch + "/" + command[0] + ".log", ""});
-        if (pid > 0) desktop.pids.push_back(pid);
+        spawnInto(desktop, recipe.commands[i], environment, scratch);
     }
-    bool isReady = false, ended = false;
-    while (!isReady && !ended && secondsSince(start) < timeoutSeconds) {
-        isReady = ready(display, recipe);
-        for (pid_t pid : desktop.pids) {
-            int status;
-            ended = ended || (!isReady && hasEnded(pid, status));
-        }
-        if (!isReady && !ended) sleepMs(10);
-    }
-    XCloseDisplay(display);
     XSetErrorHandler(previous);
-    desktop.secondsToReady = secondsSince(start);
-    if (isReady) return true;
-    error = name + (ended ? " ended before it was ready" : " was not ready in time") +
-            " (logs in " + scratch + ")";
-    stopDesktop(desktop);
-    return false;
+    bool up = waitUntilReady([&] { return ready(display, recipe); }, scratch, start,
+                             timeoutSeconds, desktop, error);
+    XCloseDisplay(display);
+    return up;
+}
+
+bool isWaylandSession(const std::string& name) {
+    return name == "mutter-wayland" || name == "kwin-wayland";
+}
+
+bool startWaylandSession(const std::string& name, const std::string& scratch, int width,
+                         int height, double timeoutSeconds, Desktop& desktop, XServer& server,
+                         std::string& error) {
+    desktop = Desktop{};
+    desktop.name = name;
+    server = XServer{};
+    Recipe recipe;
+    if (!waylandRecipeFor(name, scratch, width, height, recipe)) {
+        error = "unknown Wayland session " + name;
+        return false;
+    }
+    Clock::time_point start = Clock::now();
+    recipe.environment.push_back("DISPLAY");  // nor any WAYLAND_DISPLAY of this process's
+    recipe.environment.push_back("WAYLAND_DISPLAY");
+    std::vector<std::string> environment;
+    if (!sessionEnvironment(recipe, scratch, desktop, environment, error)) {
+        stopDesktop(desktop);
+        return false;
+    }
+    spawnInto(desktop, recipe.commands[0], environment, scratch);
+    Display* display = nullptr;
+    auto isReady = [&] {
+        std::string named, authority;
+        if (display == nullptr && xwaylandNamed(desktop.name, scratch, named, authority)) {
+            setenv("XAUTHORITY", authority.c_str(), 1);
+            if ((display = XOpenDisplay(named.c_str()))) server.name = named;
+        }
+        return display != nullptr && windowManagerReady(display);
+    };
+    bool up = waitUntilReady(isReady, scratch, start, timeoutSeconds, desktop, error);
+    if (display) XCloseDisplay(display);
+    return up;
 }
 
 void stopDesktop(Desktop& desktop) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/x_server.h"
+
 // What start() started, to be stopped in reverse order.
 struct Desktop {
     std::string name;
@@ -30,3 +32,15 @@ bool startDesktop(const std::string& name, const std::string& displayName,
 
 // Ends what startDesktop started, newest first: SIGTERM, then SIGKILL after a grace time.
 void stopDesktop(Desktop& desktop);
+
+// The Wayland sessions, headless with one output of the size: "mutter-wayland" (mutter --wayland
+// --headless) and "kwin-wayland" (kwin_wayland --virtual --xwayland). Their Xwayland is the X
+// server for the test, and the compositor its window manager.
+bool isWaylandSession(const std::string& name);
+
+// Starts the session in `scratch` as startDesktop does and waits until its Xwayland takes
+// clients and a window manager runs there; `server` then names that display, without a pid of
+// its own. XAUTHORITY is set in this process's environment, for its connections and children.
+bool startWaylandSession(const std::string& name, const std::string& scratch, int width,
+                         int height, double timeoutSeconds, Desktop& desktop, XServer& server,
+                         std::string& error);

@@ -114,8 +114,12 @@ bool property32(Display* display, Window window, const char* name, Atom type, lo
 }
 
 bool readScreen(Display* display, Rect area, std::vector<Pixel>& pixels) {
+    return readWindow(display, DefaultRootWindow(display), area, pixels);
+}
+
+bool readWindow(Display* display, Window window, Rect area, std::vector<Pixel>& pixels) {
     pixels.assign((size_t)area.width * area.height, Pixel{0, 0, 0});
-    XImage* image = XGetImage(display, DefaultRootWindow(display), area.x, area.y,
+    XImage* image = XGetImage(display, window, area.x, area.y,
                               (unsigned)area.width, (unsigned)area.height, AllPlanes, ZPixmap);
     if (!image) return false;
     for (int y = 0; y < area.height; y++)

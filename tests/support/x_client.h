@@ -45,6 +45,8 @@ bool property32(Display* display, Window window, const char* name, Atom type, lo
 
 // The root window's pixels of a rectangle (menus and compositors' output included), row by row.
 bool readScreen(Display* display, Rect area, std::vector<Pixel>& pixels);
+// The same of one window, the rectangle in its own coordinates: Xwayland keeps no root picture.
+bool readWindow(Display* display, Window window, Rect area, std::vector<Pixel>& pixels);
 
 // Input, through XTest. A key goes to the window, which gets the focus first; Shift is added when
 // the keysym needs it. Synced: the server has it on return. A press only flushed has left for the

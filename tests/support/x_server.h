@@ -1,7 +1,7 @@
 // A private X server for each test or measurement: started from a command that is told where to
 // write its display number (-displayfd), so that no display number is raced for. Xvfb is the
 // usual command; Xorg with a configuration takes -displayfd the same way. A Wayland compositor's
-// Xwayland, which names no display through a descriptor, would fill the same XServer after a wait.
+// Xwayland, which names no display through a descriptor, fills the same XServer (desktop.h).
 #pragma once
 
 #include <sys/types.h>
@@ -10,7 +10,7 @@
 #include <vector>
 
 struct XServer {
-    pid_t pid = -1;
+    pid_t pid = -1;    // -1 for a Wayland session's Xwayland, which its compositor runs
     std::string name;  // ":N"
 };
 
