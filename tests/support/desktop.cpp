@@ -32,6 +32,7 @@ struct Recipe {
     bool needsWindowManager = true;
     bool needsCompositor = false;
     bool needsBus = false;
+    std::string xwaylandMarker;  // a Wayland session's: what its log says before the display
 };
 
 // The window manager owns WM_S0 and the root's _NET_SUPPORTING_WM_CHECK names a window that names
@@ -135,29 +136,29 @@ bool recipeFor(const std::string& name, const std::string& scratch, Recipe& reci
     return true;
 }
 
-// Mutter names its Xwayland in its log, and the authority file goes into the runtime folder.
-// KWin names it to the program it starts: a script here that writes it into a file. Debian gives
-// kwin_wayland the capability cap_sys_resource, and exec refuses a file whose capabilities the
-// bounding set cannot grant, as in containers; a copy has none and runs the same.
+// Mutter names its Xwayland in its log. KWin names it to the program it starts, here a script
+// that writes it into KWin's log. Debian gives kwin_wayland the capability cap_sys_resource, and
+// exec refuses a file whose capabilities the bounding set cannot grant, as in containers; a copy
+// has none and runs the same.
 bool waylandRecipeFor(const std::string& name, const std::string& scratch, int width, int height,
                       Recipe& recipe) {
-    std::string told = scratch + "/xwayland-display", kwin = scratch + "/kwin_wayland";
     if (name == "mutter-wayland") {
         recipe.commands = {{"mutter", "--wayland", "--headless", "--sm-disable",
                             "--virtual-monitor",
                             std::to_string(width) + "x" + std::to_string(height)}};
+        recipe.xwaylandMarker = "Using public X11 display ";
     } else if (name == "kwin-wayland") {
+        std::string kwin = scratch + "/kwin_wayland", script = scratch + "/tell-display";
         std::error_code error;
         std::filesystem::copy_file("/usr/bin/kwin_wayland", kwin, error);
-        std::string script = scratch + "/tell-display";
         if (FILE* file = std::fopen(script.c_str(), "w")) {
-            std::fprintf(file, "#!/bin/sh\necho \"$DISPLAY $XAUTHORITY\" > %s.new\nmv %s.new %s\n",
-                         told.c_str(), told.c_str(), told.c_str());
+            std::fputs("#!/bin/sh\necho \"Xwayland display $DISPLAY\"\n", file);
             std::fclose(file);
         }
         chmod(script.c_str(), 0755);
         recipe.commands = {{kwin, "--virtual", "--xwayland", "--width", std::to_string(width),
                             "--height", std::to_string(height), script}};
+        recipe.xwaylandMarker = "Xwayland display ";
     } else {
         return false;
     }
@@ -166,27 +167,23 @@ bool waylandRecipeFor(const std::string& name, const std::string& scratch, int w
     return true;
 }
 
-// The Xwayland display and its authority file, once the compositor has told them.
-bool xwaylandNamed(const std::string& name, const std::string& scratch, std::string& display,
+std::string logPath(const std::string& scratch, const Command& command) {
+    return scratch + "/" + std::filesystem::path(command[0]).filename().string() + ".log";
+}
+
+// The Xwayland display once the compositor's log names it, and Mutter's authority file for it.
+bool xwaylandNamed(const Recipe& recipe, const std::string& scratch, std::string& display,
                    std::string& authority) {
-    if (name == "kwin-wayland") {
-        std::string told = readFile(scratch + "/xwayland-display");
-        size_t space = told.find(' '), end = told.find('\n');
-        if (space == std::string::npos || end == std::string::npos) return false;
-        display = told.substr(0, space);
-        authority = told.substr(space + 1, end - space - 1);
-        return true;
-    }
-    std::string log = readFile(scratch + "/mutter.log"), marker = "Using public X11 display ";
-    size_t at = log.find(marker);
+    std::string log = readFile(logPath(scratch, recipe.commands[0]));
+    size_t at = log.find(recipe.xwaylandMarker);
     if (at == std::string::npos) return false;
-    at += marker.size();
+    at += recipe.xwaylandMarker.size();
     display = log.substr(at, log.find_first_not_of(":0123456789", at) - at);
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(scratch + "/xdg-runtime", error))
         if (entry.path().filename().string().rfind(".mutter-Xwaylandauth.", 0) == 0)
             authority = entry.path().string();
-    return !authority.empty();
+    return true;
 }
 
 // The desktop's environment, with a private session bus where it wants one.
@@ -206,8 +203,7 @@ bool sessionEnvironment(Recipe& recipe, const std::string& scratch, Desktop& des
 
 void spawnInto(Desktop& desktop, const Command& command,
                const std::vector<std::string>& environment, const std::string& scratch) {
-    std::string log = scratch + "/" + std::filesystem::path(command[0]).filename().string() + ".log";
-    pid_t pid = spawn({command, environment, "", log, ""});
+    pid_t pid = spawn({command, environment, "", logPath(scratch, command), ""});
     if (pid > 0) desktop.pids.push_back(pid);
 }
 
@@ -302,8 +298,9 @@ bool startWaylandSession(const std::string& name, const std::string& scratch, in
     Display* display = nullptr;
     auto isReady = [&] {
         std::string named, authority;
-        if (display == nullptr && xwaylandNamed(desktop.name, scratch, named, authority)) {
-            setenv("XAUTHORITY", authority.c_str(), 1);
+        if (display == nullptr && xwaylandNamed(recipe, scratch, named, authority)) {
+            if (authority.empty()) unsetenv("XAUTHORITY");
+            else setenv("XAUTHORITY", authority.c_str(), 1);
             if ((display = XOpenDisplay(named.c_str()))) server.name = named;
         }
         return display != nullptr && windowManagerReady(display);
