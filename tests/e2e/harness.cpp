@@ -15,7 +15,7 @@
 namespace {
 
 constexpr double serverStartSeconds = 15.0;
-constexpr double waylandStartSeconds = 30.0;  // Mutter's Xwayland takes some 3 s on an idle machine
+constexpr double waylandStartSeconds = 30.0;  // Mutter's Xwayland was seen to take 2.6 s under load
 constexpr double windowAppearSeconds = 20.0;
 constexpr double killWaitSeconds = 5.0;
 constexpr int minimumHoldMs = 40;

@@ -186,7 +186,8 @@ bool xwaylandNamed(const Recipe& recipe, const std::string& scratch, std::string
     return true;
 }
 
-// The desktop's environment, with a private session bus where it wants one.
+// The desktop's environment, with a private session bus where it wants one. False, with the
+// reason, after stopping what it started.
 bool sessionEnvironment(Recipe& recipe, const std::string& scratch, Desktop& desktop,
                         std::vector<std::string>& environment, std::string& error) {
     environment = environmentWith(recipe.environment);
@@ -194,6 +195,7 @@ bool sessionEnvironment(Recipe& recipe, const std::string& scratch, Desktop& des
     std::string address;
     if (!startBus(desktop, scratch, environment, address)) {
         error = "no session bus (see " + scratch + "/dbus.log)";
+        stopDesktop(desktop);
         return false;
     }
     recipe.environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
@@ -247,10 +249,7 @@ bool startDesktop(const std::string& name, const std::string& displayName,
     Clock::time_point start = Clock::now();
     recipe.environment.push_back("DISPLAY=" + displayName);
     std::vector<std::string> environment;
-    if (!sessionEnvironment(recipe, scratch, desktop, environment, error)) {
-        stopDesktop(desktop);
-        return false;
-    }
+    if (!sessionEnvironment(recipe, scratch, desktop, environment, error)) return false;
     Display* display = XOpenDisplay(displayName.c_str());
     if (display == nullptr) {
         error = "cannot connect to " + displayName;
@@ -290,10 +289,7 @@ bool startWaylandSession(const std::string& name, const std::string& scratch, in
     recipe.environment.push_back("DISPLAY");  // nor any WAYLAND_DISPLAY of this process's
     recipe.environment.push_back("WAYLAND_DISPLAY");
     std::vector<std::string> environment;
-    if (!sessionEnvironment(recipe, scratch, desktop, environment, error)) {
-        stopDesktop(desktop);
-        return false;
-    }
+    if (!sessionEnvironment(recipe, scratch, desktop, environment, error)) return false;
     spawnInto(desktop, recipe.commands[0], environment, scratch);
     Display* display = nullptr;
     auto isReady = [&] {
