@@ -2,8 +2,9 @@
 
 #include <GL/glut.h>
 
-int elapsedMilliseconds = 0;
-float elapsedSeconds = 0.0f;
+long long elapsedMilliseconds = 0;
+int lastGlutMilliseconds = 0;
+double elapsedSeconds = 0.0;
 double previousFrameSeconds = 0.0;
 float frameSeconds = 0.0f;
 
@@ -13,16 +14,23 @@ unsigned generatorState = 1;
 }  // namespace
 
 // Reads GLUT's milliseconds since start-up.
-int readElapsedMilliseconds() {
-    return glutGet(GLUT_ELAPSED_TIME);
+long long readElapsedMilliseconds() {
+    return countOnFrom(glutGet(GLUT_ELAPSED_TIME));
+}
+
+// The count after a new GLUT reading: what the reading moved on since the last, told modulo 2^32,
+// so that its wrap changes nothing. GLUT's clock never goes back: a step back is no time.
+long long countOnFrom(int glutMilliseconds) {
+    int step = (int)((unsigned)glutMilliseconds - (unsigned)lastGlutMilliseconds);
+    lastGlutMilliseconds = glutMilliseconds;
+    return elapsedMilliseconds + (step > 0 ? step : 0);
 }
 
 // Turns the latest millisecond reading into this frame's clock and frame length.
 void advanceClock() {
     if (randomValue(1.0) < reseedChance) lcg::srand((unsigned)elapsedMilliseconds);
-    double seconds = elapsedMilliseconds * 0.001;
-    elapsedSeconds = (float)seconds;
-    frameSeconds = (float)(seconds - previousFrameSeconds);
+    elapsedSeconds = elapsedMilliseconds / 1000.0;
+    frameSeconds = (float)(elapsedSeconds - previousFrameSeconds);
     if (frameSeconds > stallLimitSeconds) frameSeconds = stallFrameSeconds;
     previousFrameSeconds = elapsedSeconds;
 }

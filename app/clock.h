@@ -1,8 +1,14 @@
 // The program clock, read once per frame, and its random numbers.
 #pragma once
 
-extern int elapsedMilliseconds;      // raw GLUT counter, read by initGraphics and every onDisplay
-extern float elapsedSeconds;         // the program's "now", advanced once per frame
+// GLUT's milliseconds since start-up, read by initGraphics and every onDisplay. GLUT counts in an
+// int, which wraps after 24.8 days; the program counts on from each reading in 64 bits.
+extern long long elapsedMilliseconds;
+extern int lastGlutMilliseconds;     // GLUT's own count at that reading
+// The program's "now", advanced once per frame: in double, so that a clock reading keeps its
+// millisecond exactly after any run length and a time between two of them is exact to the
+// millisecond.
+extern double elapsedSeconds;
 extern double previousFrameSeconds;  // elapsedSeconds of the frame before
 extern float frameSeconds;           // length of the last frame, capped against stalls
 
@@ -10,7 +16,8 @@ extern float frameSeconds;           // length of the last frame, capped against
 constexpr float stallLimitSeconds = 0.1f;
 constexpr float stallFrameSeconds = 0.05f;
 
-int readElapsedMilliseconds();
+long long readElapsedMilliseconds();
+long long countOnFrom(int glutMilliseconds);
 void advanceClock();
 double randomValue(double scale);
 

@@ -15,7 +15,7 @@ int framesCounted = 0;
 double nextFpsUpdate = 1.0;
 int framesPerSecond = 30;
 int clearRequest = 0;
-float exitFadeStart = 0.0f;
+double exitFadeStart = 0.0;
 int showHelp = 0;
 double trailSecondsOwed = 0.0;
 long long trailSlot = -1;
@@ -66,10 +66,10 @@ void drawIntroTitle() {
 // Fades in from black at start-up; fades out after an exit request and then ends the program.
 void drawFades() {
     if (elapsedSeconds < fadeInSeconds) {
-        drawFadeQuad(1.0f - elapsedSeconds / fadeInSeconds);
-    } else if (exitFadeStart != 0.0f) {
-        float sinceRequest = elapsedSeconds - exitFadeStart;
-        drawFadeQuad(sinceRequest / fadeOutSeconds);
+        drawFadeQuad((float)(1.0 - elapsedSeconds / fadeInSeconds));
+    } else if (exitFadeStart != 0.0) {
+        double sinceRequest = elapsedSeconds - exitFadeStart;
+        drawFadeQuad((float)(sinceRequest / fadeOutSeconds));
         if (sinceRequest > fadeOutSeconds) {
             deleteTextures();
             std::exit(0);

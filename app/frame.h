@@ -5,7 +5,7 @@ extern int framesCounted;      // frames since the last frame-rate update
 extern double nextFpsUpdate;   // clock time of the next frame-rate update
 extern int framesPerSecond;    // frames drawn in the last counted second
 extern int clearRequest;       // clear the colour buffer once, in the next frame
-extern float exitFadeStart;    // 0: no exit asked for; else when the fade-out began
+extern double exitFadeStart;   // 0: no exit asked for; else when the fade-out began
 extern int showHelp;           // draw the help screen
 extern double trailSecondsOwed;   // frame time not yet taken off the trails
 extern long long trailSlot;       // the clock's 1/60-second slot of the last darkening

@@ -16,7 +16,13 @@ void askCompositorBypass(bool fullScreen);
 // the installed command does it, and this does nothing.
 void enterDataFolder();
 
-// The monitor under the pointer, else the primary one. Before the window exists too.
+// Keeps the display the command line names (-display), which the toolkit opens instead of the
+// default one, so that the monitors are read there before the window exists. Called before
+// glutInit, which takes the option out.
+void noteDisplayName(int argc, char** argv);
+
+// The monitor under the pointer, else the primary one. Before the window exists too; an empty
+// area when the display cannot be read.
 ScreenArea monitorUnderPointer();
 
 // The monitor that holds a point of the desktop, else the primary one.
@@ -27,8 +33,12 @@ ScreenArea monitorAt(int x, int y);
 bool windowManagerDoesFullScreen();
 
 // Asks the window manager to fill the monitor when the window is in full screen, where it takes
-// such requests; it may choose the monitor the window is on otherwise.
+// such requests; it may choose the monitor the window is on otherwise. Where the system takes no
+// such request, moves the window onto the monitor itself.
 void askFullScreenOn(const ScreenArea& monitor);
+
+// True when the window can be seen: not minimised, not on another workspace.
+bool windowIsViewable();
 
 // True when the full-screen window's picture still reaches the screen through a compositor,
 // which shows it a refresh or two late: a compositing manager that keeps it redirected, or an X

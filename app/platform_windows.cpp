@@ -71,6 +71,9 @@ void enterDataFolder() {
     SetCurrentDirectoryW(path);
 }
 
+// freeglut on Windows opens no display.
+void noteDisplayName(int, char**) {}
+
 ScreenArea monitorUnderPointer() {
     POINT pointer = {0, 0};  // the primary's corner, if the pointer cannot be told
     GetCursorPos(&pointer);
@@ -86,8 +89,21 @@ bool windowManagerDoesFullScreen() {
     return true;
 }
 
-// The window was opened on the monitor, or is on it already: Windows takes no other request.
-void askFullScreenOn(const ScreenArea&) {}
+// Windows takes no request for a monitor, so the window goes there: decorated, before full screen,
+// its corner onto the monitor's, since freeglut's full screen fills the monitor the window is most
+// on; undecorated, in full screen, onto the whole monitor.
+void askFullScreenOn(const ScreenArea& monitor) {
+    HWND window = WindowFromDC(wglGetCurrentDC());
+    if (window == nullptr) return;
+    bool decorated = (GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) != 0;
+    SetWindowPos(window, nullptr, monitor.x, monitor.y, monitor.width, monitor.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | (decorated ? SWP_NOSIZE : 0));
+}
+
+bool windowIsViewable() {
+    HWND window = WindowFromDC(wglGetCurrentDC());
+    return window != nullptr && IsWindowVisible(window) && !IsIconic(window);
+}
 
 // Whether Windows' compositor shows a full-screen window directly is the driver's choice, which
 // the program cannot see.

@@ -17,6 +17,7 @@ namespace {
 using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);
 using SwapIntervalMesa = int (*)(unsigned int);
 
+const char* displayName = nullptr;  // -display's name; null for the default, $DISPLAY
 bool xErrorSeen = false;  // an X error came while errors were being caught
 int fullScreenByWindowManager = -1;  // -1 until asked; then 1 or 0 for the program's whole run
 
@@ -76,7 +77,7 @@ int readMonitors(Display* display, Monitor* monitors) {
 // before the window exists on one of its own.
 ScreenArea chooseMonitorArea(bool atPointer, int x, int y) {
     Display* display = glXGetCurrentDisplay();
-    Display* own = display != nullptr ? nullptr : XOpenDisplay(nullptr);
+    Display* own = display != nullptr ? nullptr : XOpenDisplay(displayName);
     if (own != nullptr) display = own;
     if (display == nullptr) return {0, 0, 0, 0};
     Monitor monitors[maxMonitors];
@@ -232,6 +233,12 @@ void askCompositorBypass(bool fullScreen) {
 // The installed command (a shell script) chooses the folder on Linux.
 void enterDataFolder() {}
 
+// The last -display with a name after it wins, as in the toolkit.
+void noteDisplayName(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; i++)
+        if (std::strcmp(argv[i], "-display") == 0) displayName = argv[i + 1];
+}
+
 ScreenArea monitorUnderPointer() {
     return chooseMonitorArea(true, 0, 0);
 }
@@ -272,6 +279,15 @@ void askFullScreenOn(const ScreenArea& monitor) {
     XSendEvent(display, DefaultRootWindow(display), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(display);
+}
+
+// Viewable: the window and every window it is in are mapped.
+bool windowIsViewable() {
+    Display* display = glXGetCurrentDisplay();
+    GLXDrawable window = glXGetCurrentDrawable();
+    XWindowAttributes attributes;
+    return display != nullptr && window != 0 && XGetWindowAttributes(display, window, &attributes) &&
+           attributes.map_state == IsViewable;
 }
 
 // A compositing manager owns the selection _NET_WM_CM_S<screen>; some (KWin, Mutter, picom told

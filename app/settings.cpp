@@ -44,7 +44,7 @@ void resetSettings() {
     settings.blanking = 0.75f;
 
     pauseMotion = 0;
-    exitFadeStart = 0.0f;
+    exitFadeStart = 0.0;
     mouseButtonDown = 0;
     cameraFieldOfView = (float)settings.fieldOfView;
     counterLowerB = 2;

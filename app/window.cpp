@@ -33,7 +33,7 @@ bool fullScreenWanted = true;
 int wantedWidth = 0;
 int wantedHeight = 0;
 bool waitingForReshape = false;
-int requestMilliseconds = 0;  // clock reading when the awaited request was made
+long long requestMilliseconds = 0;  // clock reading when the awaited request was made
 bool windowCheckDue = false;
 int windowRequestRetriesLeft = 0;
 // Full screen fills one monitor: at start-up the one under the pointer, later the one the window
@@ -43,7 +43,7 @@ ScreenArea fullScreenArea = {0, 0, 0, 0};
 bool pointerPlaced = false;
 
 // Once the compositor's verdict has settled, and the greeting has gone, the program says whether
-// the desktop delays what it draws.
+// the desktop delays what it draws; while the window cannot be seen, the verdict waits.
 constexpr float compositorCheckSeconds = 5.0f;
 constexpr const char* compositorDelayMessage = "Desktop compositing may add delay to the times";
 bool compositorChecked = false;
@@ -115,10 +115,13 @@ void startWindowRequest() {
     if (!waitingForReshape) askForWantedWindow();
 }
 
-// Fills the given monitor.
+// Fills the given monitor; one that could not be read stands for the whole screen, so that no
+// window is ever sized 0 by 0.
 void requestFullScreenOn(const ScreenArea& monitor) {
     fullScreenWanted = true;
     fullScreenArea = monitor;
+    if (monitor.width <= 0 || monitor.height <= 0)
+        fullScreenArea = {0, 0, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT)};
     askCompositorBypass(true);
     startWindowRequest();
 }
@@ -128,6 +131,7 @@ void requestFullScreenOn(const ScreenArea& monitor) {
 void reportCompositorDelay() {
     if (compositorChecked || elapsedSeconds < compositorCheckSeconds) return;
     if (!fullScreenWanted || waitingForReshape || windowRequestRetriesLeft > 0) return;
+    if (!windowIsViewable()) return;
     compositorChecked = true;
     if (compositorDelaysPicture()) textPrinter.showStatus(compositorDelayMessage);
 }
@@ -156,10 +160,13 @@ void setFixedGlState() {
 // the graphics.
 void startUp(int* argc, char** argv) {
     enterDataFolder();
+    noteDisplayName(*argc, argv);
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    // Opened at its monitor's corner, so that a window manager fills that one. The toolkit's
-    // default size keeps it from passing for full screen before it is.
+    // Opened at its monitor's corner, so that a window manager fills that one, even left of or
+    // above the primary monitor, where the corner is negative on Windows. The toolkit's default
+    // size keeps it from passing for full screen before it is.
+    glutSetOption(GLUT_ALLOW_NEGATIVE_WINDOW_POSITION, 1);
     ScreenArea monitor = monitorUnderPointer();
     glutInitWindowPosition(monitor.x, monitor.y);
     glutInitWindowSize(windowWidth, windowHeight);

@@ -40,7 +40,7 @@ int recordsFile = -1;
 
 // What a frame may change in the test.
 struct TestState {
-    float flashStart;
+    double flashStart;
     int tries;
     int earlyClicks;
     int misses;
@@ -70,13 +70,13 @@ void writeLine(const char* line, int length) {
 // Writes what a frame changed in the test, each with the frame's start and its end after the swap.
 void recordChanges(const TestState& before, std::int64_t start, std::int64_t end) {
     char line[lineBytes];
-    if (before.flashStart == 0.0f && reactionTest.flashStart != 0.0f)
+    if (before.flashStart == 0.0 && reactionTest.flashStart != 0.0)
         writeLine(line, std::snprintf(line, sizeof line, "flash %lld %lld %.6f\n", (long long)start,
-                                      (long long)end, (double)reactionTest.flashStart));
-    if (before.flashStart != 0.0f && reactionTest.flashStart != 0.0f &&
+                                      (long long)end, reactionTest.flashStart));
+    if (before.flashStart != 0.0 && reactionTest.flashStart != 0.0 &&
         reactionTest.flashStart != before.flashStart)
         writeLine(line, std::snprintf(line, sizeof line, "moved %lld %lld %.6f\n", (long long)start,
-                                      (long long)end, (double)reactionTest.flashStart));
+                                      (long long)end, reactionTest.flashStart));
     if (reactionTest.tries != before.tries)
         writeLine(line, std::snprintf(line, sizeof line, "score %lld %lld %d %.6f\n",
                                       (long long)start, (long long)end, reactionTest.tries,

@@ -92,12 +92,12 @@ void stepCameraMode() {
 
 // The first press starts the 2-second fade-out; a second one backdates it for a quick exit.
 void requestExit() {
-    if (exitFadeStart == 0.0f) {
+    if (exitFadeStart == 0.0) {
         exitFadeStart = elapsedSeconds;
     } else {
         exitFadeStart = elapsedSeconds - quickExitSeconds;
         // 0 means "no exit": never let the backdated time land on it.
-        if (exitFadeStart == 0.0f) exitFadeStart = -quickExitSeconds;
+        if (exitFadeStart == 0.0) exitFadeStart = -quickExitSeconds;
     }
     showHelp = 0;
 }

@@ -20,7 +20,7 @@ ReactionTest::ReactionTest()
       viewHeight(0), histogram(), exactHistory() {}
 
 // A new round: counts, sum, history and histogram cleared, and a fresh wait.
-void ReactionTest::reset(float now) {
+void ReactionTest::reset(double now) {
     tries = 0;
     earlyClicks = 0;
     misses = 0;
@@ -36,23 +36,23 @@ void ReactionTest::reset(float now) {
 }
 
 // A new random wait of delayBase to just under twice delayBase, fixed from now on.
-void ReactionTest::scheduleNextFlash(float now) {
+void ReactionTest::scheduleNextFlash(double now) {
     waitStart = now;
     waitDelay = (float)(randomValue(delayBase) + delayBase);
-    flashStart = 0.0f;
+    flashStart = 0.0;
     flashOnItsWay = 0;
-    clickTime = 0.0f;
+    clickTime = 0.0;
 }
 
 // Once per frame: draws the results, shows a due flash, and counts a flash left too long as a miss.
 // The frame that draws the flash reads its clock before drawing and swapping, so the user sees the
 // flash only after that reading; the next frame's clock is the first taken once the flash is on the
 // screen, and the flash's time moves there.
-void ReactionTest::update(float now) {
+void ReactionTest::update(double now) {
     viewWidth = frameWidth;
     viewHeight = frameHeight;
     drawResults();
-    if (flashStart == 0.0f && waitStart + waitDelay < now) {
+    if (flashStart == 0.0 && waitStart + waitDelay < now) {
         flashStart = now;
         flashOnItsWay = 1;
         flash(1.0f, 1.0f, 1.0f, now);
@@ -61,26 +61,25 @@ void ReactionTest::update(float now) {
         flashOnItsWay = 0;
     }
     flash(-1.0f, 0.0f, 0.0f, now);
-    if (flashStart != 0.0f && flashStart + missSeconds < now) {
+    if (flashStart != 0.0 && flashStart + missSeconds < now) {
         scheduleNextFlash(now);
         misses += 1;
     }
 }
 
 // Scores one press: early during a wait, else a reaction time from the pending flash. A press seen
-// by the frame right after the flash's own was made before the flash could be seen; it is timed
-// from the frame that drew the flash, as the flash's time has not moved yet, so it scores the
-// frame's length rather than nothing.
-void ReactionTest::click(float now) {
-    if (flashStart == 0.0f) {
+// by the frame right after the flash's own was made before the flash could be seen, and so was
+// one seen in the very millisecond the flash was timed: both are early too, so that no time is
+// 0 or shorter than a frame.
+void ReactionTest::click(double now) {
+    if (flashStart == 0.0 || flashOnItsWay != 0 || !(now > flashStart)) {
         earlyClicks += 1;
         scheduleNextFlash(now);
         flash(1.0f, 0.0f, 0.0f, now);
         return;
     }
     clickTime = now;
-    // In double: a float difference loses bits when the flash came soon after start-up.
-    recordTime((float)(((double)clickTime - flashStart) / secondsPerSixtieth));
+    recordTime((float)((clickTime - flashStart) / secondsPerSixtieth));
     if (lastTime <= quickTime) flash(0.0f, 1.0f, 0.0f, now);
     scheduleNextFlash(now);
 }
@@ -107,7 +106,7 @@ void ReactionTest::recordTime(float time) {
 
 // Removes the last recorded time. When no shown time is left the round starts afresh, since the
 // times that scrolled out of the history are not kept and cannot be taken back one by one.
-void ReactionTest::eraseLastTime(float now) {
+void ReactionTest::eraseLastTime(double now) {
     if (tries > 0) tries -= 1;
     if (shownCount() <= 0) {
         reset(now);

@@ -15,12 +15,12 @@ public:
     ReactionTest();
     virtual ~ReactionTest() {}
 
-    void reset(float now);
-    void scheduleNextFlash(float now);
-    void update(float now);
-    void click(float now);
-    void eraseLastTime(float now);
-    void flash(float red, float green, float blue, float now);
+    void reset(double now);
+    void scheduleNextFlash(double now);
+    void update(double now);
+    void click(double now);
+    void eraseLastTime(double now);
+    void flash(float red, float green, float blue, double now);
 
     void drawResults();
     void drawHistogram();
@@ -28,16 +28,17 @@ public:
     void drawAverageLine(float average);
 
     unsigned int flashTexture;
-    float waitStart;
+    // Clock times are the clock's own doubles, which keep every millisecond at any run length.
+    double waitStart;
     float waitDelay;
-    float flashStart;  // 0 while a wait runs
+    double flashStart;  // 0 while a wait runs
     int flashOnItsWay; // 1 from the frame that draws the flash until the next one times it
-    float clickTime;
+    double clickTime;
     float lastTime;    // sixtieths
     float timeSum;     // sixtieths, uncapped
     float history[historyLength];  // oldest first, capped at timeCap
     float flashColor[3];
-    float flashColorTime;
+    double flashColorTime;
     float delayBase;   // seconds: the shortest wait, copied from the main speed
     int tries;
     int earlyClicks;

@@ -59,7 +59,7 @@ void drawLabel(int value, int x, int y) {
 }  // namespace
 
 // With a colour: starts a feedback flash now. With red < 0: draws the current one, if still showing.
-void ReactionTest::flash(float red, float green, float blue, float now) {
+void ReactionTest::flash(float red, float green, float blue, double now) {
     if (red >= 0.0f) {
         flashColor[0] = red;
         flashColor[1] = green;

@@ -44,8 +44,8 @@ TEST_F(ClockTest, StallCapKeepsExactlyATenthAndCapsAnythingLonger) {
     elapsedMilliseconds = 1781;
     advanceClock();
     EXPECT_EQ(frameSeconds, 0.05f);
-    EXPECT_EQ(elapsedSeconds, 1.781f);
-    EXPECT_EQ(previousFrameSeconds, (double)1.781f);
+    EXPECT_EQ(elapsedSeconds, 1.781);
+    EXPECT_EQ(previousFrameSeconds, 1.781);
 }
 
 TEST_F(ClockTest, FirstFrameCountsFromZeroAndIsCapped) {
@@ -56,34 +56,27 @@ TEST_F(ClockTest, FirstFrameCountsFromZeroAndIsCapped) {
     elapsedMilliseconds = 350;
     advanceClock();
     EXPECT_EQ(frameSeconds, 0.05f);
-    EXPECT_EQ(elapsedSeconds, 0.35f);
+    EXPECT_EQ(elapsedSeconds, 0.35);
 }
 
-TEST_F(ClockTest, ElapsedSecondsNeverDecreases) {
-    float previous = elapsedSeconds;
-    // Steps of one millisecond around the points where single precision gets coarser.
-    for (int start : {0, 8191990, 131071990, 2000000000}) {
-        for (int ms = start; ms < start + 30; ms++) {
-            elapsedMilliseconds = ms;
+// One-millisecond frames from starts 5 h, 24 h, 36 h and 30 days into the run, and across the two
+// points where GLUT's 32-bit count wraps: every reading counts on by exactly its millisecond, and
+// a reading that went back counts nothing.
+TEST_F(ClockTest, EveryMillisecondCountsExactlyAtAnyRunLengthAndAcrossGlutsWrap) {
+    for (long long start : {0LL, 18000000LL, 86400000LL, 129600000LL, 2592000000LL, 2147483630LL,
+                            4294967280LL}) {
+        elapsedMilliseconds = start;
+        lastGlutMilliseconds = (int)(unsigned)start;
+        advanceClock();
+        for (long long ms = start + 1; ms <= start + 30; ms++) {
+            elapsedMilliseconds = countOnFrom((int)(unsigned)ms);
             advanceClock();
-            ASSERT_GE(elapsedSeconds, previous) << ms;
-            previous = elapsedSeconds;
+            ASSERT_EQ(elapsedMilliseconds, ms);
+            ASSERT_EQ(elapsedSeconds, ms / 1000.0);
+            ASSERT_NEAR(frameSeconds, 0.001, 1e-7) << ms;
         }
+        EXPECT_EQ(countOnFrom((int)(unsigned)(start + 29)), start + 30);
     }
-}
-
-TEST_F(ClockTest, FrameLengthUsesTheUnroundedReadingAgainstThePreviousStoredClock) {
-    // Past 8192 s the float clock steps by 1/1024 s, so the two roundings give different lengths.
-    elapsedMilliseconds = 8192000;
-    advanceClock();
-    elapsedMilliseconds = 8192001;
-    advanceClock();
-    EXPECT_NEAR(frameSeconds, 0.001f, 1e-7);
-    EXPECT_EQ(elapsedSeconds, 8192.0009765625f);
-    EXPECT_EQ(previousFrameSeconds, 8192.0009765625);
-    elapsedMilliseconds = 8192002;
-    advanceClock();
-    EXPECT_NEAR(frameSeconds, 0.0010234375f, 1e-7);
 }
 
 // Seeds whose first value lies just below and just above the one-in-a-hundred reseed line.
