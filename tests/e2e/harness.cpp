@@ -148,6 +148,7 @@ void E2eTest::startSnapwit(FontFile font) {
     // copy in the scratch folder: nobody may not be allowed into the folders of the checkout.
     ChildSpec child{command.empty() ? std::vector<std::string>{SNAPWIT_BINARY} : command,
                     {}, workingFolder, scratch + "/stdout.txt", scratch + "/stderr.txt"};
+    if (displayOption) child.command.insert(child.command.end(), {"-display", server.name});
     if (font == FontFile::unreadable && geteuid() == 0) {
         passwd* nobody = getpwnam("nobody");
         ASSERT_NE(nobody, nullptr) << "no user nobody to run as";
@@ -161,7 +162,7 @@ void E2eTest::startSnapwit(FontFile font) {
     }
     // Mesa's driver memory cannot be told apart from leaks; the program allocates nothing.
     std::vector<std::string> entries = {
-        "DISPLAY=" + server.name, "ASAN_OPTIONS=detect_leaks=0:halt_on_error=1" + extraAsanOptions,
+        displayOption ? "DISPLAY" : "DISPLAY=" + server.name, "ASAN_OPTIONS=detect_leaks=0:halt_on_error=1" + extraAsanOptions,
         "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"};
     entries.insert(entries.end(), extraEnvironment.begin(), extraEnvironment.end());
     child.environment = environmentWith(entries);
@@ -354,7 +355,8 @@ long E2eTest::bypassHint() {
 }
 
 // Monitors of Xorg's dummy driver, set with xrandr; the pointer goes onto a 1280 by 720 one that
-// does not hold (0, 0) and is not the primary, so that the layout rectangles hold there too.
+// is not the primary and, but for Windows' sake, does not hold (0, 0), so that the layout
+// rectangles hold there too.
 struct MonitorLayout {
     const char* name;
     std::vector<std::string> xrandr;
@@ -370,6 +372,10 @@ const MonitorLayout monitorLayouts[] = {
      {"--fb", "3200x1080", "--output", "DUMMY0", "--mode", "1280x720", "--pos", "0x360",
       "--output", "DUMMY1", "--mode", "1920x1080", "--pos", "1280x0", "--primary"},
      600, 500, {0, 360, 1280, 720}},
+    {"left",  // left of the primary: Wine puts the primary at Windows' (0, 0), this one at -1280
+     {"--fb", "2560x720", "--output", "DUMMY0", "--mode", "1280x720", "--pos", "0x0", "--output",
+      "DUMMY1", "--mode", "1280x720", "--pos", "1280x0", "--primary"},
+     300, 300, {0, 0, 1280, 720}},
 };
 const char* const dummyConfig = R"(Section "Device"
     Identifier "dummy"
@@ -414,7 +420,13 @@ bool xrandr(const std::string& displayName, std::vector<std::string> arguments,
 }  // namespace
 
 void WindowE2e::SetUp() {
-    std::string param = GetParam(), desktopPart = param.substr(0, param.find('@'));
+    std::string param = GetParam();
+    if (param.find(' ') != std::string::npos) {
+        variant = param.substr(param.find(' ') + 1);
+        param.resize(param.find(' '));
+    }
+    displayOption = variant == "-display";
+    std::string desktopPart = param.substr(0, param.find('@'));
     for (const MonitorLayout& known : monitorLayouts)
         if (param == desktopPart + "@" + known.name) layout = &known;
     if (isWaylandSession(desktopPart)) waylandSession = desktopPart;
@@ -426,6 +438,9 @@ void WindowE2e::SetUp() {
             for (const char* mode : {"1280x720", "1920x1080"})
                 xrandr(name, {"--addmode", output, mode}, log);  // fails where it is known
         ASSERT_TRUE(xrandr(name, layout->xrandr, log)) << readFile(log);
+        // Until a query polls them, the dummy outputs read as disconnected to a client that asks
+        // for the current state only, as Wine does.
+        ASSERT_TRUE(xrandr(name, {"--query"}, log)) << readFile(log);
         monitor = layout->monitor;
     }
     if (waylandSession.empty()) useDesktop(desktopPart);

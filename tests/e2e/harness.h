@@ -52,6 +52,7 @@ constexpr Rect triesNumber{1040, 22, 56, 17};
 constexpr Rect earlyNumber{1040, 42, 56, 17};
 constexpr Rect missesNumber{1040, 62, 56, 17};
 constexpr Rect statusLine{10, 6, 250, 19};      // the greeting and other status messages
+constexpr Rect pastGreeting{270, 6, 130, 19};   // where only longer messages reach
 constexpr Rect frameRateLine{1160, 6, 120, 19};
 constexpr Rect helpText{100, 80, 190, 145};     // clear of the graph labels, the time line and,
                                                  // from 2 s on, the sliding title
@@ -155,6 +156,7 @@ protected:
     std::vector<std::string> command;
     std::vector<std::string> extraEnvironment;
     std::string workingFolder;
+    bool displayOption = false;  // the X server named by GLUT's -display, with DISPLAY unset
 
     Display* display = nullptr;
     Window snapwitWindow = 0;
@@ -173,10 +175,12 @@ private:
 struct MonitorLayout;
 
 // The window cases, run on the bare server and under a window manager: "DESKTOP" on Xvfb's one
-// screen, or "DESKTOP@LAYOUT" on Xorg's dummy monitors with the pointer moved onto one of them.
+// screen, or "DESKTOP@LAYOUT" on Xorg's dummy monitors with the pointer moved onto one of them;
+// either may end in a space and a variant of the case, "-display" for displayOption.
 class WindowE2e : public E2eTest, public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override;
+    std::string variant;
     std::vector<std::string> xServerCommand() override;
     const MonitorLayout* layout = nullptr;   // none: Xvfb
     Rect monitor{0, 0, screenWidth, screenHeight};  // the pointer's monitor, 1280 by 720
