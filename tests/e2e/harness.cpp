@@ -162,7 +162,8 @@ void E2eTest::startSnapwit(FontFile font) {
     }
     // Mesa's driver memory cannot be told apart from leaks; the program allocates nothing.
     std::vector<std::string> entries = {
-        displayOption ? "DISPLAY" : "DISPLAY=" + server.name, "ASAN_OPTIONS=detect_leaks=0:halt_on_error=1" + extraAsanOptions,
+        displayOption ? "DISPLAY" : "DISPLAY=" + server.name,
+        "ASAN_OPTIONS=detect_leaks=0:halt_on_error=1" + extraAsanOptions,
         "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"};
     entries.insert(entries.end(), extraEnvironment.begin(), extraEnvironment.end());
     child.environment = environmentWith(entries);
@@ -355,8 +356,8 @@ long E2eTest::bypassHint() {
 }
 
 // Monitors of Xorg's dummy driver, set with xrandr; the pointer goes onto a 1280 by 720 one that
-// is not the primary and, but for Windows' sake, does not hold (0, 0), so that the layout
-// rectangles hold there too.
+// (but for Wine's) does not hold (0, 0) and is not the primary, so that the layout rectangles hold
+// there too.
 struct MonitorLayout {
     const char* name;
     std::vector<std::string> xrandr;
@@ -420,13 +421,10 @@ bool xrandr(const std::string& displayName, std::vector<std::string> arguments,
 }  // namespace
 
 void WindowE2e::SetUp() {
-    std::string param = GetParam();
-    if (param.find(' ') != std::string::npos) {
-        variant = param.substr(param.find(' ') + 1);
-        param.resize(param.find(' '));
-    }
+    std::string param = GetParam(), desktopPart = param.substr(0, param.find_first_of("@ "));
+    variant = param.find(' ') == std::string::npos ? "" : param.substr(param.find(' ') + 1);
     displayOption = variant == "-display";
-    std::string desktopPart = param.substr(0, param.find('@'));
+    param = param.substr(0, param.find(' '));
     for (const MonitorLayout& known : monitorLayouts)
         if (param == desktopPart + "@" + known.name) layout = &known;
     if (isWaylandSession(desktopPart)) waylandSession = desktopPart;
@@ -438,8 +436,7 @@ void WindowE2e::SetUp() {
             for (const char* mode : {"1280x720", "1920x1080"})
                 xrandr(name, {"--addmode", output, mode}, log);  // fails where it is known
         ASSERT_TRUE(xrandr(name, layout->xrandr, log)) << readFile(log);
-        // Until a query polls them, the dummy outputs read as disconnected to a client that asks
-        // for the current state only, as Wine does.
+        // Polled, as Wine does not, the dummy outputs read as connected to it too.
         ASSERT_TRUE(xrandr(name, {"--query"}, log)) << readFile(log);
         monitor = layout->monitor;
     }

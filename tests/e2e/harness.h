@@ -176,7 +176,7 @@ struct MonitorLayout;
 
 // The window cases, run on the bare server and under a window manager: "DESKTOP" on Xvfb's one
 // screen, or "DESKTOP@LAYOUT" on Xorg's dummy monitors with the pointer moved onto one of them;
-// either may end in a space and a variant of the case, "-display" for displayOption.
+// then, after a space, a variant of the case ("-display": displayOption).
 class WindowE2e : public E2eTest, public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override;

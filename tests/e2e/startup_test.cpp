@@ -16,8 +16,7 @@ class StartupWindowE2e : public WindowE2e {};
 
 // The compositing word shows 5 s after start for 3 s in the greeting's line, and only where a
 // compositor keeps the full-screen window redirected (picom) or paints every window (Wayland);
-// "hidden": once the window shows again, out of sight from before 5 s until a word shown then
-// would have gone.
+// "hidden": once shown again, the window hidden by its frame from before 5 s until past 8 s.
 TEST_P(StartupWindowE2e,
        FullScreenOnThePointersMonitorWithThePointerHiddenAt450By350AndNoWordUnlessComposited) {
     int eventBase, errorBase;
@@ -48,13 +47,11 @@ TEST_P(StartupWindowE2e,
     bool due = std::string(GetParam()).find("picom") != std::string::npos ||
                !waylandSession.empty();
     bool hidden = variant == "hidden";
-    if (hidden) {
-        // Its frame unmapped, as some window managers hide a window, which freeglut goes on
-        // drawing; then minimised and brought back, which maps the frame again.
+    if (hidden) {  // as some window managers hide a window, which freeglut goes on drawing
         XUnmapWindow(display, topLevelOf(display, snapwitWindow));
         XSync(display, False);
         waitUntilSinceWindow(8.5);
-        XIconifyWindow(display, snapwitWindow, DefaultScreen(display));
+        XIconifyWindow(display, snapwitWindow, DefaultScreen(display));  // then back, frame and all
         XWindowAttributes state;
         waitFor([&] { return XGetWindowAttributes(display, snapwitWindow, &state) &&
                              state.map_state == IsUnmapped; }, responseSeconds);

@@ -5,8 +5,7 @@
 
 namespace {
 
-// On Xvfb's one screen and on Xorg's monitor left of the primary, which both lie at X's (0, 0),
-// where the layout rectangles are.
+// On Xvfb's one screen, and on a monitor left of the primary: both at X's (0, 0), as the layout is.
 class WineE2e : public WindowE2e {
 protected:
     // Started from the scratch folder, which holds no font sheet: the program takes the one
@@ -16,8 +15,7 @@ protected:
         command = {"wine", folder + "/snapwit/snapwit.exe"};
         extraEnvironment = {"WINEPREFIX=" + folder + "/prefix", "WINEDEBUG=-all",
                             "WINEDLLOVERRIDES=mscoree,mshtml="};
-        // A Wine server left by the case before would go on with that X server's monitors.
-        int status;
+        int status;  // a Wine server left by the case before keeps that X server's monitors
         waitForEnd(spawn({{"wineserver", "-k"}, environmentWith(extraEnvironment), "",
                           scratch + "/wineserver.log", ""}), 10.0, status);
         startSnapwit(FontFile::missing);

@@ -75,7 +75,6 @@ void resetProgram() {
         glutGet(GLUT_WINDOW_HEIGHT) != testWindowHeight)
         resizeWindow(testWindowWidth, testWindowHeight);
     elapsedMilliseconds = 0;
-    lastGlutMilliseconds = 0;
     elapsedSeconds = 0.0f;
     previousFrameSeconds = 0.0;
     frameSeconds = 0.0f;

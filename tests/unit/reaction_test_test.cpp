@@ -178,55 +178,47 @@ TEST_F(WaitTest, ResetDuringAPendingFlashCountsNoMissAndClearsTheRound) {
     EXPECT_EQ(engine.misses, 0);
 }
 
-// A flash drawn by the frame at 5001 ms from a start `hours` into the run (GLUT's 32-bit count
-// wraps on the way to the last row) and presses seen by that frame or a later one, frames `step`
-// ms apart; the time scored, in milliseconds, 0 for an early click.
+// A flash drawn by the frame at 5001 ms from a start some hours in (GLUT's count wraps on the way
+// to the last row) and presses seen by that frame or a later one, frames `step` ms apart; the time
+// scored, in milliseconds, 0 for an early click.
 struct FlashFramePress {
     int pressFrame;
-    int step;
     float milliseconds;
+    int step;
     double hours;
 };
 const FlashFramePress flashFramePresses[] = {
-    {0, 16, 0.0f, 0},    {1, 16, 0.0f, 0},    {2, 16, 16.0f, 0},    {2, 0, 0.0f, 0},
-    {22, 10, 210.0f, 5}, {22, 10, 210.0f, 24}, {22, 10, 210.0f, 36}, {2, 166, 166.0f, 36},
-    {2, 167, 167.0f, 36}, {22, 10, 210.0f, 596.5218}};
+    {0, 0.0f, 16, 0},    {1, 0.0f, 16, 0},     {2, 16.0f, 16, 0},    {2, 0.0f, 0, 0},
+    {22, 210.0f, 10, 5}, {22, 210.0f, 10, 24}, {22, 210.0f, 10, 36}, {22, 210.0f, 10, 596.5218}};
 void PrintTo(const FlashFramePress& press, std::ostream* out) {
-    *out << "press in frame " << press.pressFrame << " of " << press.step << " ms at "
-         << press.hours << " h";
+    *out << "press in frame " << press.pressFrame << " of " << press.step << " ms at " << press.hours;
 }
 
 class FlashTimeTest : public ProgramTest, public ::testing::WithParamInterface<FlashFramePress> {};
 INSTANTIATE_TEST_SUITE_P(Frames, FlashTimeTest, ::testing::ValuesIn(flashFramePresses),
                          [](const auto& info) {
-                             return "PressInFrame" + std::to_string(info.param.pressFrame) +
-                                    "Every" + std::to_string(info.param.step) + "MsAt" +
-                                    std::to_string((int)info.param.hours) + "h";
+                             return "Row" + std::to_string(info.index);
                          });
 
 // The drawing frame's clock is read before its picture reaches the screen: the flash is timed from
-// the next frame's, and a press that this next frame sees, or that is seen in the millisecond the
-// flash is timed, is early. Times are whole milliseconds, green up to 10 sixtieths, at any start.
+// the next frame's. A press that this next frame sees, or one seen in the millisecond the flash is
+// timed, was made before the flash could be seen.
 TEST_P(FlashTimeTest, FlashIsTimedFromTheFrameAfterTheOneThatDrawsIt) {
-    const FlashFramePress& press = GetParam();
-    long long start = (long long)(press.hours * 3600000);
-    elapsedMilliseconds = start;
-    lastGlutMilliseconds = (int)(unsigned)start;
+    long long start = (long long)(GetParam().hours * 3600000);
+    lastGlutMilliseconds = (int)(unsigned)(elapsedMilliseconds = start);
     engine.waitStart = start / 1000.0;
     engine.waitDelay = 5.0f;
-    for (int frame = 0; frame <= press.pressFrame && scoredClicks() == 0; frame++) {
-        mouseButtonDown = frame == press.pressFrame ? 1 : 0;
-        elapsedMilliseconds = countOnFrom((int)(unsigned)(start + 5001 + press.step * frame));
+    for (int frame = 0; frame <= GetParam().pressFrame && scoredClicks() == 0; frame++) {
+        mouseButtonDown = frame == GetParam().pressFrame ? 1 : 0;
+        elapsedMilliseconds = countOnFrom((int)(unsigned)(start + 5001 + GetParam().step * frame));
         drawFrame();
         if (mouseButtonDown == 0) {
-            EXPECT_EQ(engine.flashStart, (start + 5001 + press.step * (frame > 0)) / 1000.0);
+            EXPECT_EQ(engine.flashStart, (start + 5001 + GetParam().step * (frame > 0)) / 1000.0);
         }
     }
-    EXPECT_EQ(engine.earlyClicks, press.milliseconds == 0 ? 1 : 0);
-    EXPECT_EQ(engine.tries, press.milliseconds == 0 ? 0 : 1);
-    EXPECT_NEAR(engine.lastTime * millisecondsPerSixtieth, press.milliseconds, 0.01);
-    bool green = engine.flashColor[0] == 0.0f && engine.flashColor[1] == 1.0f;
-    EXPECT_EQ(green, press.milliseconds > 0 && press.milliseconds < 10 * millisecondsPerSixtieth);
+    EXPECT_EQ(engine.earlyClicks, GetParam().milliseconds == 0 ? 1 : 0);
+    EXPECT_EQ(engine.tries, GetParam().milliseconds == 0 ? 0 : 1);
+    EXPECT_NEAR(engine.lastTime * millisecondsPerSixtieth, GetParam().milliseconds, 0.01);
 }
 
 class ClickTest : public ProgramTest {};
