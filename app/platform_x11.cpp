@@ -286,8 +286,8 @@ bool windowIsViewable() {
     Display* display = glXGetCurrentDisplay();
     GLXDrawable window = glXGetCurrentDrawable();
     XWindowAttributes attributes;
-    return display != nullptr && window != 0 && XGetWindowAttributes(display, window, &attributes) &&
-           attributes.map_state == IsViewable;
+    return display != nullptr && window != 0 &&
+           XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
 // A compositing manager owns the selection _NET_WM_CM_S<screen>; some (KWin, Mutter, picom told

@@ -191,7 +191,7 @@ const FlashFramePress flashFramePresses[] = {
     {0, 0.0f, 16, 0},    {1, 0.0f, 16, 0},     {2, 16.0f, 16, 0},    {2, 0.0f, 0, 0},
     {22, 210.0f, 10, 5}, {22, 210.0f, 10, 24}, {22, 210.0f, 10, 36}, {22, 210.0f, 10, 596.5218}};
 void PrintTo(const FlashFramePress& press, std::ostream* out) {
-    *out << "press in frame " << press.pressFrame << " of " << press.step << " ms at " << press.hours;
+    *out << "press in frame " << press.pressFrame << " of " << press.step << " ms, " << press.hours;
 }
 
 class FlashTimeTest : public ProgramTest, public ::testing::WithParamInterface<FlashFramePress> {};
